@@ -1,0 +1,37 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+BUILD_DIR ?= build
+SHOTS_DIR ?= screenshots
+JOBS ?= $(shell nproc)
+
+.PHONY: all setup configure build run test screenshot demo clean
+
+all: build
+
+setup:
+	@scripts/setup-deps.sh
+
+configure: setup
+	@if [ ! -f $(BUILD_DIR)/build.ninja ]; then \
+	  cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null; \
+	fi
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display found: run 'make run' on a desktop, or 'make screenshot' to see the window as PNG files."; \
+	  exit 1; \
+	fi
+	@$(BUILD_DIR)/bin/converter-config
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+screenshot: build
+	@mkdir -p $(SHOTS_DIR)
+	@xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD_DIR)/bin/converter-screenshot $(SHOTS_DIR)
+	@echo "Screenshots written to $(abspath $(SHOTS_DIR))/"
+
+clean:
+	rm -rf $(BUILD_DIR) $(SHOTS_DIR)

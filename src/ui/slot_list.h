@@ -1,0 +1,15 @@
+#pragma once
+// A single-selection list whose selected position is its current row: the person can pick an
+// item but never empty the list, and focus alone never picks one.
+
+#include <QListWidget>
+
+class SlotList : public QListWidget
+{
+public:
+    explicit SlotList(QWidget *parent = nullptr);
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event) const override;
+};
