@@ -1,0 +1,47 @@
+#pragma once
+// The ways the emulated module can misbehave; a default-constructed value is a healthy module.
+
+#include "emulator_constants.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QSet>
+#include <optional>
+
+namespace emulator
+{
+
+struct FaultOptions {
+    // Never answers anything (a module that is off or not connected).
+    bool silent = false;
+    // The first "A" answered is the n-th one received; earlier ones go unanswered.
+    int answer_attention_from = 1;
+    // Replaces the identity byte at address 63 when the options are applied.
+    std::optional<quint8> identity;
+    // A read of one of these addresses reports this value instead of the stored byte.
+    QMap<int, int> read_values;
+    // A read of one of these addresses is answered with this text verbatim.
+    QMap<int, QByteArray> raw_replies;
+    // Every reply starts this long after the frame that asked for it.
+    milliseconds reply_delay{0};
+    // Only the first n characters of each reply are sent (-1: all of them).
+    int reply_length = -1;
+    // Appended to every reply.
+    QByteArray extra;
+    // Acknowledges with the last letter in lower case ("D000d").
+    bool lower_case_ack = false;
+    // Stores that are acknowledged but not kept: every store, or only these addresses.
+    bool forget_all_stores = false;
+    QSet<int> forget_addresses;
+    // After this many exchanges the line drops when the next frame arrives, unanswered.
+    std::optional<int> drop_after;
+    // Each reply is sent in pieces of these sizes (the rest in a last piece), piece_gap apart.
+    QList<int> pieces;
+    milliseconds piece_gap{0};
+
+    // The shaping faults above apply to raw replies too, so a test sees one consistent rule.
+    friend bool operator==(const FaultOptions &, const FaultOptions &) = default;
+};
+
+} // namespace emulator
