@@ -1,0 +1,241 @@
+// Point codes, loop bytes and gathering, without any window.
+
+#include "gathering.h"
+#include "loop_bytes.h"
+#include "point_code.h"
+#include "slot_lists.h"
+
+#include <QTest>
+
+class TestModel : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Every slot "N/A", every other list without a selection: the window as it starts.
+    static ListPositions start_up_positions()
+    {
+        ListPositions p;
+        p.fill(NO_SELECTION);
+        for (int k = 1; k <= SLOT_COUNT; ++k)
+            p[static_cast<std::size_t>(input_module_list(k) - 1)] = NA_POSITION;
+        return p;
+    }
+    static void select(ListPositions &p, int list, int position)
+    {
+        p[static_cast<std::size_t>(list - 1)] = static_cast<qint16>(position);
+    }
+    // A complete slot: input module/channel and output module/channel positions.
+    static void fill_slot(ListPositions &p, int k, int in_module, int in_channel, int out_module,
+                          int out_channel)
+    {
+        select(p, input_module_list(k), in_module);
+        select(p, input_channel_list(k), in_channel);
+        select(p, output_module_list(k), out_module);
+        select(p, output_channel_list(k), out_channel);
+    }
+
+private slots:
+    void decode_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("m_index");
+        QTest::addColumn<int>("c_index");
+        QTest::addColumn<int>("a_after");
+        QTest::newRow("A/1 is a point, not nothing") << 0 << 1 << 0 << 0;
+        QTest::newRow("A/10") << 9 << 1 << 9 << 9;
+        QTest::newRow("B/1") << 10 << 2 << 0 << 0;
+        QTest::newRow("F/8") << 57 << 6 << 7 << 7;
+        QTest::newRow("P/10") << 159 << 16 << 9 << 9;
+        QTest::newRow("not assigned") << 160 << 0 << -1 << 160;
+        QTest::newRow("above 160") << 161 << 0 << -1 << 161;
+        QTest::newRow("255") << 255 << 0 << -1 << 255;
+        QTest::newRow("-1 leaves the channel empty") << -1 << 1 << -1 << -1;
+        QTest::newRow("-5 matches no channel") << -5 << 1 << -5 << -5;
+    }
+    void decode()
+    {
+        QFETCH(int, code);
+        qint16 A = static_cast<qint16>(code);
+        qint16 m_index = 99;
+        qint16 c_index = 99;
+        decode_point_code(A, m_index, c_index);
+        QTEST(int(m_index), "m_index");
+        QTEST(int(c_index), "c_index");
+        QTEST(int(A), "a_after");
+    }
+
+    void item_values_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value");
+        const int in_module = int(ListKind::InputModule);
+        const int out_module = int(ListKind::OutputModule);
+        const int channel = int(ListKind::InputChannel);
+        QTest::newRow("input N/A") << in_module << 0 << "N/A" << 160;
+        QTest::newRow("input C is position 3") << in_module << 3 << "C" << 20;
+        QTest::newRow("input P") << in_module << 16 << "P" << 150;
+        QTest::newRow("output D is position 3") << out_module << 3 << "D" << 30;
+        QTest::newRow("output P") << out_module << 15 << "P" << 150;
+        QTest::newRow("channel 1") << channel << 0 << "1" << 0;
+        QTest::newRow("channel 10") << channel << 9 << "10" << 9;
+    }
+    void item_values()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, position);
+        const ListItem item = list_items(ListKind(kind))[static_cast<std::size_t>(position)];
+        QTEST(QString::fromLatin1(item.text), "text");
+        QTEST(int(item.value), "value");
+    }
+
+    void list_sizes()
+    {
+        QCOMPARE(list_items(ListKind::InputModule).size(), 17u);
+        QCOMPARE(list_items(ListKind::OutputModule).size(), 16u);
+        QCOMPARE(list_items(ListKind::OutputChannel).size(), 10u);
+    }
+
+    void list_mapping_data()
+    {
+        QTest::addColumn<int>("list");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("slot");
+        QTest::newRow("List1") << 1 << int(ListKind::InputModule) << 1;
+        QTest::newRow("List20") << 20 << int(ListKind::InputChannel) << 10;
+        QTest::newRow("List21") << 21 << int(ListKind::OutputModule) << 1;
+        QTest::newRow("List38") << 38 << int(ListKind::OutputChannel) << 9;
+        QTest::newRow("List39") << 39 << int(ListKind::OutputModule) << 10;
+    }
+    void list_mapping()
+    {
+        QFETCH(int, list);
+        QTEST(int(list_kind(list)), "kind");
+        QTEST(list_slot(list), "slot");
+    }
+
+    void loop_bytes_data()
+    {
+        QTest::addColumn<QList<int>>("pressed_inputs");
+        QTest::addColumn<QList<int>>("pressed_outputs");
+        QTest::addColumn<QList<int>>("bytes");
+        QTest::newRow("all released") << QList<int>{} << QList<int>{} << QList<int>{0, 0, 0, 0};
+        QTest::newRow("all pressed") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}
+                                     << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}
+                                     << QList<int>{255, 3, 255, 3};
+        QTest::newRow("IN-1, IN-3, IN-8") << QList<int>{1, 3, 8} << QList<int>{}
+                                          << QList<int>{133, 0, 0, 0};
+        QTest::newRow("IN-10 alone") << QList<int>{10} << QList<int>{} << QList<int>{0, 2, 0, 0};
+        QTest::newRow("OUT-9 and OUT-10") << QList<int>{} << QList<int>{9, 10}
+                                          << QList<int>{0, 0, 0, 3};
+    }
+    void loop_bytes()
+    {
+        QFETCH(QList<int>, pressed_inputs);
+        QFETCH(QList<int>, pressed_outputs);
+        QFETCH(QList<int>, bytes);
+        ConverterConfig::Slots inl{};
+        ConverterConfig::Slots outl{};
+        for (int k : pressed_inputs)
+            inl[static_cast<std::size_t>(k - 1)] = loop_bit_value(k);
+        for (int k : pressed_outputs)
+            outl[static_cast<std::size_t>(k - 1)] = loop_bit_value(k);
+        const LoopBytes packed = pack_loop_bytes(inl, outl);
+        QCOMPARE((QList<int>{packed.inllsb, packed.inlmsb, packed.outllsb, packed.outlmsb}), bytes);
+        // Unpacking gives back exactly the pressed slots.
+        for (int k = 1; k <= SLOT_COUNT; ++k) {
+            QCOMPARE(loop_bit_set(packed.inllsb, packed.inlmsb, k), pressed_inputs.contains(k));
+            QCOMPARE(loop_bit_set(packed.outllsb, packed.outlmsb, k), pressed_outputs.contains(k));
+        }
+    }
+
+    void unpacking_ignores_high_bits()
+    {
+        // 252 sets bits 2..7 of the high byte only: IN-9 and IN-10 stay released.
+        QVERIFY(!loop_bit_set(0, 252, 9));
+        QVERIFY(!loop_bit_set(0, 252, 10));
+        // 5 in the low byte: slots 1 and 3.
+        QVERIFY(loop_bit_set(5, 0, 1));
+        QVERIFY(!loop_bit_set(5, 0, 2));
+        QVERIFY(loop_bit_set(5, 0, 3));
+    }
+
+    void gather_all_not_assigned()
+    {
+        ConverterConfig config;
+        gather_point_codes(start_up_positions(), config);
+        QCOMPARE(config.error_flag, qint16(0));
+        for (int i = 0; i < SLOT_COUNT; ++i) {
+            QCOMPARE(config.inw[static_cast<std::size_t>(i)], NOT_ASSIGNED);
+            QCOMPARE(config.outw[static_cast<std::size_t>(i)], NOT_ASSIGNED);
+        }
+    }
+
+    void gather_complete_slot()
+    {
+        ListPositions p = start_up_positions();
+        fill_slot(p, 3, 2, 4, 0, 0); // IN-3 = B/5, OUT-3 = A/1
+        ConverterConfig config;
+        gather_point_codes(p, config);
+        QCOMPARE(config.error_flag, qint16(0));
+        QCOMPARE(config.inw[2], qint16(14));
+        QCOMPARE(config.outw[2], qint16(0));
+    }
+
+    void gather_stops_at_first_gap_data()
+    {
+        QTest::addColumn<int>("gap_list");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<int>("updated_inputs");
+        QTest::addColumn<int>("updated_outputs");
+        QTest::newRow("IN-2 without channel") << input_channel_list(2) << 1 << 1 << 0;
+        QTest::newRow("OUT-4 without channel") << output_channel_list(4) << 2 << 10 << 3;
+        QTest::newRow("OUT-7 without module") << output_module_list(7) << 2 << 10 << 6;
+    }
+    void gather_stops_at_first_gap()
+    {
+        QFETCH(int, gap_list);
+        QFETCH(int, updated_inputs);
+        QFETCH(int, updated_outputs);
+        ListPositions p = start_up_positions();
+        for (int k = 1; k <= SLOT_COUNT; ++k)
+            fill_slot(p, k, k, k - 1, k - 1, 9 - (k - 1)); // every slot complete
+        select(p, gap_list, NO_SELECTION);
+
+        ConverterConfig config;
+        config.inw.fill(-7); // recognisable "previous" values
+        config.outw.fill(-7);
+        gather_point_codes(p, config);
+        QTEST(int(config.error_flag), "error");
+        for (int k = 1; k <= SLOT_COUNT; ++k) {
+            const auto i = static_cast<std::size_t>(k - 1);
+            QCOMPARE(config.inw[i] != -7, k <= updated_inputs);
+            QCOMPARE(config.outw[i] != -7, k <= updated_outputs);
+        }
+    }
+
+    void gather_inputs_win_over_outputs()
+    {
+        ListPositions p = start_up_positions();
+        select(p, input_module_list(5), 1); // IN-5 assigned, nothing else chosen
+        ConverterConfig config;
+        gather_point_codes(p, config);
+        QCOMPARE(config.error_flag, qint16(1));
+    }
+
+    void gather_ignores_outputs_of_unassigned_slots()
+    {
+        ListPositions p = start_up_positions();
+        select(p, output_module_list(6), 3);
+        select(p, output_channel_list(6), 3);
+        ConverterConfig config;
+        gather_point_codes(p, config);
+        QCOMPARE(config.error_flag, qint16(0));
+        QCOMPARE(config.outw[5], NOT_ASSIGNED);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestModel)
+#include "tst_model.moc"
