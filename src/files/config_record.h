@@ -1,0 +1,76 @@
+#pragma once
+// The configuration record: 46 fields on one line, quoted texts and decimal integers in
+// Windows-1252, ended by CR LF. Pure conversions between bytes and fields.
+
+#include "converter_config.h"
+#include "loop_bytes.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <array>
+#include <optional>
+#include <type_traits>
+
+constexpr int RECORD_FIELD_COUNT = 46;
+
+struct ConfigRecord {
+    QString model;
+    QString panel;
+    std::array<QString, SLOT_COUNT> indesig;
+    ConverterConfig::Slots in{};
+    std::array<QString, SLOT_COUNT> outdesig;
+    ConverterConfig::Slots out{};
+    LoopBytes loops;
+
+    bool operator==(const ConfigRecord &) const = default;
+};
+
+// Visits the 46 fields in file order (a QString or a qint16 each, with its field number 1..46)
+// until `visit` returns false; true when all were visited. The one place the order is written.
+template <typename Record, typename Visit>
+requires std::is_same_v<std::remove_const_t<Record>, ConfigRecord>
+bool visit_record_fields(Record &record, Visit &&visit)
+{
+    int number = 0;
+    auto next = [&](auto &field) { return visit(field, ++number); };
+    if (!next(record.model) || !next(record.panel))
+        return false;
+    for (std::size_t i = 0; i < SLOT_COUNT; ++i)
+        if (!next(record.indesig[i]) || !next(record.in[i]))
+            return false;
+    for (std::size_t i = 0; i < SLOT_COUNT; ++i)
+        if (!next(record.outdesig[i]) || !next(record.out[i]))
+            return false;
+    return next(record.loops.inllsb) && next(record.loops.inlmsb) && next(record.loops.outllsb) &&
+           next(record.loops.outlmsb);
+}
+
+// A text the record cannot carry unchanged.
+struct TextFault {
+    enum Kind { DoubleQuote, NotInCodePage };
+    Kind kind = DoubleQuote;
+    int field = 0; // 1..46
+    char32_t character = 0;
+};
+
+// The record as it is written, or the first text that cannot be written unchanged (then no
+// bytes): a double quote would end the text early, and the code page lacks some characters.
+struct RecordBytes {
+    QByteArray bytes;
+    std::optional<TextFault> fault;
+};
+RecordBytes write_config_record(const ConfigRecord &record);
+
+enum class RecordStatus {
+    Ok,
+    TooShort,   // the bytes end before the 46th field
+    NotANumber, // an integer field holds something other than a decimal number
+    OutOfRange, // an integer field does not fit in 16 bits
+    WrongModel, // all 46 fields read, but the model field is not ours
+};
+
+// Reads the 46 fields from the start of `bytes` into `record`, in order. On a failure the
+// fields before the failing one hold what was read and the later ones keep their values.
+// The model field is compared only after all 46 fields are read.
+RecordStatus read_config_record(QByteArrayView bytes, ConfigRecord &record);
