@@ -1,0 +1,66 @@
+#include "device_sequence.h"
+
+#include "com_port.h"
+#include "device_constants.h"
+#include "form1.h"
+#include "link_waits.h"
+#include "module_exchanges.h"
+#include "prompts.h"
+#include "ui_constants.h"
+
+using namespace device;
+
+DeviceSequence::DeviceSequence(Form1 &form, ComPort &port, LinkWaits &waits,
+                               ModuleExchanges &exchanges)
+    : m_form(form), m_config(form.config()), m_port(port), m_waits(waits),
+      m_exchanges(exchanges), m_steps(form)
+{
+}
+
+void DeviceSequence::run()
+{
+    try {
+        body();
+    } catch (const SequenceAborted &) {
+        // The window is closing: nothing more to show, only the port to release.
+    }
+    m_steps.run([this] { m_port.setPortOpen(false); });
+    finish();
+}
+
+void DeviceSequence::exchange(void (ModuleExchanges::*routine)())
+{
+    if (!m_steps.run([this, routine] { (m_exchanges.*routine)(); }))
+        m_config.error_flag = 1;
+}
+
+void DeviceSequence::open_port()
+{
+    m_steps.run([this] {
+        m_port.setSettings(LINE_SETTINGS);
+        m_port.setPortOpen(true);
+    });
+}
+
+bool DeviceSequence::handshake()
+{
+    if (m_exchanges.attention_handshake(m_steps))
+        return true;
+    report(FAILED_TO_RESPOND, false);
+    return false;
+}
+
+bool DeviceSequence::identity_matches(const QString &mismatch_text)
+{
+    m_config.address_l = IDENTITY_ADDRESS;
+    exchange(&ModuleExchanges::read_point_code);
+    if (m_config.A == IDENTITY_CODE)
+        return true;
+    m_form.prompts().message(MISMATCH_TITLE, mismatch_text);
+    return false;
+}
+
+void DeviceSequence::report(const QString &text, bool success)
+{
+    m_form.show_status(text, success ? ui::GREEN : ui::RED);
+}
