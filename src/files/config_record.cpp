@@ -44,7 +44,8 @@ char32_t first_unencodable(QStringView text)
             continue;
         QStringEncoder encoder(files::CODE_PAGE);
         const char32_t one[] = {c};
-        encoder.encode(QString::fromUcs4(one, 1));
+        // The encoding runs only when its result is converted, so keep it.
+        const QByteArray encoded = encoder.encode(QString::fromUcs4(one, 1));
         if (encoder.hasError())
             return c;
     }
