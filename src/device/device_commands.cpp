@@ -5,6 +5,8 @@
 #include "read_sequence.h"
 #include "write_sequence.h"
 
+#include <QAction>
+#include <QPushButton>
 #include <QScopeGuard>
 
 DeviceCommands::DeviceCommands(Form1 &form, QObject *parent)
@@ -17,6 +19,13 @@ DeviceCommands::DeviceCommands(Form1 &form, QObject *parent)
 DeviceCommands::~DeviceCommands()
 {
     delete m_dialog;
+}
+
+void DeviceCommands::connect_buttons()
+{
+    connect(m_form.READ_CONFIG(), &QPushButton::clicked, this, &DeviceCommands::READ_CONFIG);
+    connect(m_form.WRITE_CONFIG(), &QPushButton::clicked, this, &DeviceCommands::WRITE_CONFIG);
+    connect(m_form.MENU1(), &QAction::triggered, this, &DeviceCommands::MENU1);
 }
 
 void DeviceCommands::set_port_number(qint16 port_number)

@@ -3,13 +3,13 @@
 // the port, Timer1 and the guard that lets only one device sequence run at a time.
 
 #include "com_port.h"
+#include "com_port_dialog.h"
 #include "link_waits.h"
 #include "module_exchanges.h"
 
 #include <QObject>
 #include <QPointer>
 
-class ComPortDialog;
 class Form1;
 
 class DeviceCommands : public QObject
@@ -22,6 +22,9 @@ public:
 
     // True while a device read or write runs; other commands must not start meanwhile.
     bool running() const { return m_running; }
+    // Connects the window's READ_CONFIG and WRITE_CONFIG buttons and its MENU1 item to these
+    // commands.
+    void connect_buttons();
     // The start-up port number; a change while a sequence holds the port waits for its end.
     void set_port_number(qint16 port_number);
 
