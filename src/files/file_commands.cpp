@@ -4,8 +4,10 @@
 #include "file_texts.h"
 #include "form1.h"
 #include "gathering.h"
+#include "loop_bytes.h"
 #include "prompts.h"
 #include "record_file.h"
+#include "slot_lists.h"
 #include "ui_constants.h"
 
 #include <QCoreApplication>
