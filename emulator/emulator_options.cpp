@@ -191,7 +191,8 @@ void add_emulator_options(QCommandLineParser &parser)
         {ANSWER_FROM, QStringLiteral("Fault: answer \"A\" only from the <n>-th one received."),
          QStringLiteral("n")},
         {IDENTITY,
-         QStringLiteral("Fault: hold <value> (0-255) as the identity byte instead of 31."),
+         QStringLiteral("Fault: report <value> (0-255) when the identity byte (address 63) is "
+                        "read, whatever is stored there."),
          QStringLiteral("value")},
         {READ_VALUE,
          QStringLiteral("Fault: reading <address> reports <value> (0-999) whatever is stored; "

@@ -33,7 +33,6 @@ bool EmulatorWorker::start()
 {
     if (!m_options.load_file.isEmpty() && !load_memory())
         return false;
-    // After loading, so that an identity fault wins over the file.
     m_server.core().set_faults(m_options.faults);
 
     const bool opened =

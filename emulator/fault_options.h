@@ -17,7 +17,7 @@ struct FaultOptions {
     bool silent = false;
     // The first "A" answered is the n-th one received; earlier ones go unanswered.
     int answer_attention_from = 1;
-    // Replaces the identity byte at address 63 when the options are applied.
+    // A read of the identity byte reports this value; the memory itself is left alone.
     std::optional<quint8> identity;
     // A read of one of these addresses reports this value instead of the stored byte.
     QMap<int, int> read_values;

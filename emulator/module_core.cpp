@@ -30,17 +30,9 @@ bool valid_address(int address)
 
 } // namespace
 
-ModuleCore::ModuleCore(const FaultOptions &faults)
+ModuleCore::ModuleCore(const FaultOptions &faults) : m_faults(faults)
 {
     m_memory[IDENTITY_ADDRESS] = IDENTITY_CODE;
-    set_faults(faults);
-}
-
-void ModuleCore::set_faults(const FaultOptions &faults)
-{
-    m_faults = faults;
-    if (m_faults.identity)
-        m_memory[IDENTITY_ADDRESS] = *m_faults.identity;
 }
 
 void ModuleCore::reset_session()
@@ -176,7 +168,10 @@ QByteArray ModuleCore::answer_read(int address) const
     if (const auto raw = m_faults.raw_replies.constFind(address);
         raw != m_faults.raw_replies.cend())
         return *raw;
-    const int value = m_faults.read_values.value(address, byte_at(address));
+    int value = byte_at(address);
+    if (address == IDENTITY_ADDRESS && m_faults.identity)
+        value = *m_faults.identity;
+    value = m_faults.read_values.value(address, value);
     return QByteArray::number(value * VALUE_SCALE).rightJustified(VALUE_DIGITS, '0') + VALUE_END;
 }
 

@@ -135,6 +135,7 @@ private slots:
     void healthy_module();
     void faults_data();
     void faults();
+    void faults_leave_memory_alone();
     void frame_log();
     void memory_image_round_trip();
     void memory_image_errors_data();
@@ -316,6 +317,19 @@ void TestEmulator::faults()
     QFETCH(QStringList, replies);
     ModuleCore core(faults);
     QCOMPARE(replies_to(core, chunks), replies);
+}
+
+void TestEmulator::faults_leave_memory_alone()
+{
+    FaultOptions faults;
+    faults.identity = 30;
+    faults.forget_all_stores = true;
+    ModuleCore core(faults);
+    const QByteArray read_63 = hex("56003F303056"); // "V" [63] "00V"
+    QCOMPARE(describe(core.feed(read_63)), u"0300V"_s);
+    QCOMPARE(core.byte_at(IDENTITY_ADDRESS), IDENTITY_CODE);
+    core.set_faults({});
+    QCOMPARE(describe(core.feed(read_63)), u"0310V"_s);
 }
 
 void TestEmulator::frame_log()
