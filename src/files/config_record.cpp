@@ -46,7 +46,7 @@ char32_t first_unencodable(QStringView text)
         const char32_t one[] = {c};
         // The encoding runs only when its result is converted, so keep it.
         const QByteArray encoded = encoder.encode(QString::fromUcs4(one, 1));
-        if (encoder.hasError())
+        if (!encoder.isValid() || encoder.hasError())
             return c;
     }
     return 0;
@@ -61,8 +61,8 @@ std::optional<TextFault> encode_text(const QString &text, int field, QByteArray 
         out += text.toLatin1();
         return std::nullopt;
     }
+    // Without the code page (a Qt built without ICU) nothing beyond ASCII is written at all.
     QStringEncoder encoder(files::CODE_PAGE);
-    Q_ASSERT(encoder.isValid());
     const QByteArray bytes = encoder.encode(text);
     if (!encoder.isValid() || encoder.hasError())
         return TextFault{TextFault::NotInCodePage, field, first_unencodable(text)};
@@ -213,7 +213,6 @@ RecordStatus read_config_record(QByteArrayView bytes, ConfigRecord &record)
 {
     FieldScanner scanner(bytes);
     QStringDecoder decoder(files::CODE_PAGE);
-    Q_ASSERT(decoder.isValid());
     RecordStatus status = RecordStatus::Ok;
     visit_record_fields(record, [&](auto &field, int) {
         const std::optional<QByteArrayView> raw = scanner.next();
@@ -222,8 +221,16 @@ RecordStatus read_config_record(QByteArrayView bytes, ConfigRecord &record)
             return false;
         }
         if constexpr (is_text<decltype(field)>) {
-            // Every byte has a character in this code page, so decoding cannot fail.
-            field = is_ascii(*raw) ? QString::fromLatin1(*raw) : decoder.decode(*raw);
+            // Every byte has a character in this code page, so decoding fails only when the
+            // code page itself is missing.
+            if (is_ascii(*raw)) {
+                field = QString::fromLatin1(*raw);
+            } else if (decoder.isValid()) {
+                field = decoder.decode(*raw);
+            } else {
+                status = RecordStatus::NoCodePage;
+                return false;
+            }
         } else {
             status = parse_integer(*raw, field);
         }

@@ -68,6 +68,7 @@ enum class RecordStatus {
     NotANumber, // an integer field holds something other than a decimal number
     OutOfRange, // an integer field does not fit in 16 bits
     WrongModel, // all 46 fields read, but the model field is not ours
+    NoCodePage, // text beyond ASCII, and this Qt cannot decode Windows-1252
 };
 
 // Reads the 46 fields from the start of `bytes` into `record`, in order. On a failure the
