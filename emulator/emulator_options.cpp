@@ -162,10 +162,16 @@ bool read_faults(const QCommandLineParser &parser, FaultOptions &faults, QString
 void add_emulator_options(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(QStringLiteral(
-        "Plays a data converter module on a new pseudo-terminal or on a serial device.\n"
-        "The module holds 256 bytes (identity 31 at address 63), answers \"A\" and every store "
-        "with D000D and a read with the value times ten in four digits then V.\n"
-        "Each frame is logged in hex and text on standard error."));
+        "Plays a data converter module on a new pseudo-terminal (--pty) or on a serial device "
+        "such as /dev/ttyUSB0.\n"
+        "The module holds 256 bytes (identity 31 at address 63, the rest 0), answers \"A\" and "
+        "every store with D000D, and a read with the stored value times ten in four digits then "
+        "V (31 -> 0310V).\n"
+        "Each frame is logged in hex and text on standard error. Ctrl-C or SIGTERM stop it "
+        "cleanly: the line closes, the link goes, the memory is written to the --dump file.\n"
+        "The faults that shape replies (--short, --extra, --delay, --pieces) apply to every "
+        "reply, the --raw-reply ones included. In texts, \\xHH stands for any byte and \\\\ "
+        "for a backslash."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
@@ -199,14 +205,14 @@ void add_emulator_options(QCommandLineParser &parser)
                         "repeatable."),
          QStringLiteral("address=value")},
         {RAW_REPLY,
-         QStringLiteral("Fault: answer a read of <address> with <text> as it is (\\xHH for any "
-                        "byte), e.g. 12=1700V; repeatable."),
+         QStringLiteral("Fault: answer a read of <address> with <text> as it is, e.g. "
+                        "12=1700V; repeatable."),
          QStringLiteral("address=text")},
         {DELAY, QStringLiteral("Fault: send every reply <ms> milliseconds late."),
          QStringLiteral("ms")},
         {SHORT, QStringLiteral("Fault: send only the first <n> characters of every reply."),
          QStringLiteral("n")},
-        {EXTRA, QStringLiteral("Fault: append <text> (\\xHH for any byte) to every reply."),
+        {EXTRA, QStringLiteral("Fault: append <text> to every reply, e.g. \\x0D\\x0A."),
          QStringLiteral("text")},
         {LOWER_CASE_ACK, QStringLiteral("Fault: acknowledge with D000d.")},
         {FORGET,
@@ -214,8 +220,8 @@ void add_emulator_options(QCommandLineParser &parser)
                         "for every address; repeatable."),
          QStringLiteral("address|all")},
         {DROP_AFTER,
-         QStringLiteral("Fault: answer <n> frames, then drop the line when the next one "
-                        "arrives (the program exits)."),
+         QStringLiteral("Fault: take <n> frames, then drop the line when the next one "
+                        "arrives, unanswered; the program then exits."),
          QStringLiteral("n")},
         {PIECES,
          QStringLiteral("Fault: send every reply in pieces of these sizes, the rest last, "

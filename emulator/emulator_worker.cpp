@@ -5,14 +5,35 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace emulator
 {
 
 namespace
 {
+
 constexpr int EXIT_FAILED = 1;
+const char SUDO_UID[] = "SUDO_UID";
+
+// Making a link in /dev takes sudo, which leaves the pty to root; the configuration program
+// runs as the user who called sudo, so that user gets it.
+void hand_pty_to_sudo_user(const QString &path)
+{
+    bool ok = false;
+    const uint uid = qEnvironmentVariable(SUDO_UID).toUInt(&ok);
+    if (::geteuid() != 0 || !ok)
+        return;
+    if (::chown(QFile::encodeName(path).constData(), uid, static_cast<gid_t>(-1)) == 0)
+        qCInfo(lcEmulator).noquote() << path << "handed to user" << uid;
+    else
+        qCWarning(lcEmulator).noquote()
+            << "cannot hand" << path << "to user" << uid << ":" << std::strerror(errno);
 }
+
+} // namespace
 
 EmulatorWorker::EmulatorWorker(const EmulatorOptions &options, QTextStream &out, QObject *parent)
     : QObject(parent), m_options(options), m_out(out)
@@ -41,6 +62,8 @@ bool EmulatorWorker::start()
         m_error = m_server.error_string();
         return false;
     }
+    if (m_options.pty)
+        hand_pty_to_sudo_user(m_server.port_name());
     m_out << m_server.port_name() << Qt::endl; // endl flushes: a caller waits for this line
 
     if (!m_options.link.isEmpty()) {

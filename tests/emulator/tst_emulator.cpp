@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace emulator;
@@ -155,6 +156,7 @@ private slots:
     void port_link();
     void program_serves_pty_data();
     void program_serves_pty();
+    void program_hands_pty_to_sudo_user();
     void program_start_failures_data();
     void program_start_failures();
 };
@@ -726,6 +728,27 @@ void TestEmulator::program_serves_pty()
     QVERIFY2(memory, qPrintable(error));
     QCOMPARE((*memory)[5], quint8{255});
     QCOMPARE((*memory)[IDENTITY_ADDRESS], IDENTITY_CODE);
+}
+
+void TestEmulator::program_hands_pty_to_sudo_user()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root, as under sudo");
+    constexpr uint SUDO_USER = 4242;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"SUDO_UID"_s, QString::number(SUDO_USER));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(EMULATOR_PROGRAM), {u"--pty"_s, u"--quiet"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(program.canReadLine(), PROGRAM_TIMEOUT_MS);
+    const QString pty = QString::fromLocal8Bit(program.readLine()).trimmed();
+    struct stat status {
+    };
+    QCOMPARE(::stat(QFile::encodeName(pty).constData(), &status), 0);
+    QCOMPARE(status.st_uid, SUDO_USER);
+    program.terminate();
+    QVERIFY(program.waitForFinished(PROGRAM_TIMEOUT_MS));
+    QCOMPARE(program.exitCode(), 0);
 }
 
 void TestEmulator::program_start_failures_data()
