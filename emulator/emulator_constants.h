@@ -28,8 +28,7 @@ inline constexpr int VALUE_SCALE = 10;
 inline constexpr int VALUE_DIGITS = 4;
 inline constexpr char VALUE_END = 'V';
 
-// The line: 9600 baud, 8 data bits, no parity, one stop bit.
-inline constexpr int LINE_BAUD = 9600;
+// Bytes taken from the line per read call.
 inline constexpr int READ_CHUNK = 256;
 
 using std::chrono::milliseconds;

@@ -167,7 +167,7 @@ void add_emulator_options(QCommandLineParser &parser)
         "The module holds 256 bytes (identity 31 at address 63, the rest 0), answers \"A\" and "
         "every store with D000D, and a read with the stored value times ten in four digits then "
         "V (31 -> 0310V).\n"
-        "Each frame is logged in hex and text on standard error. Ctrl-C or SIGTERM stop it "
+        "Each frame is logged in hex and text on standard error. Ctrl-C, SIGTERM or SIGHUP stop it "
         "cleanly: the line closes, the link goes, the memory is written to the --dump file.\n"
         "The faults that shape replies (--short, --extra, --delay, --pieces) apply to every "
         "reply, the --raw-reply ones included. In texts, \\xHH stands for any byte and \\\\ "

@@ -44,7 +44,7 @@ int main(int argc, char *argv[])
         QLoggingCategory::setFilterRules(QUIET_RULES);
 
     // Before the line opens, so a signal can never leave a link behind.
-    emulator::SignalWatcher watcher({SIGINT, SIGTERM});
+    emulator::SignalWatcher watcher({SIGINT, SIGTERM, SIGHUP});
     QTextStream out(stdout);
     emulator::EmulatorWorker worker(*options, out);
     QObject::connect(&watcher, &emulator::SignalWatcher::caught, &worker,

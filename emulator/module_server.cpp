@@ -16,6 +16,7 @@ namespace
 {
 
 constexpr int PTS_NAME_SIZE = 128;
+constexpr speed_t LINE_SPEED = B9600; // the module's line: 9600 baud, 8N1
 
 QString system_error(const QString &what)
 {
@@ -23,19 +24,17 @@ QString system_error(const QString &what)
 }
 
 // Raw: no echo, no line editing, every byte (NUL and 0xFF included) passed through as is.
-bool make_raw(int fd, bool set_line_settings)
+bool make_raw(int fd)
 {
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0)
         return false;
     ::cfmakeraw(&tio);
-    if (set_line_settings) {
-        tio.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | PARENB | CRTSCTS);
-        tio.c_cflag |= CS8 | CLOCAL | CREAD;
-        tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-        ::cfsetispeed(&tio, B9600);
-        ::cfsetospeed(&tio, B9600);
-    }
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | PARENB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    ::cfsetispeed(&tio, LINE_SPEED);
+    ::cfsetospeed(&tio, LINE_SPEED);
     tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
     return ::tcsetattr(fd, TCSANOW, &tio) == 0;
@@ -78,7 +77,7 @@ bool ModuleServer::open_pty()
         return failed;
     }
     int slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave < 0 || !make_raw(slave, true)) {
+    if (slave < 0 || !make_raw(slave)) {
         const QString slave_name = QString::fromLocal8Bit(name);
         const bool failed = fail(system_error(QStringLiteral("cannot set up %1").arg(slave_name)));
         close_fd(slave);
@@ -95,7 +94,7 @@ bool ModuleServer::open_device(const QString &path)
     int fd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return fail(system_error(QStringLiteral("cannot open %1").arg(path)));
-    if (!make_raw(fd, true)) {
+    if (!make_raw(fd)) {
         const bool failed = fail(system_error(QStringLiteral("cannot set up %1").arg(path)));
         ::close(fd);
         return failed;

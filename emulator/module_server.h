@@ -22,7 +22,8 @@ public:
     explicit ModuleServer(QObject *parent = nullptr);
     ~ModuleServer() override;
 
-    // The module; its memory and faults survive closing and reopening the line.
+    // The module; its memory and faults survive closing and reopening the line. Its log is
+    // taken by the server: watch frame_logged() instead.
     ModuleCore &core() { return m_core; }
     const ModuleCore &core() const { return m_core; }
 

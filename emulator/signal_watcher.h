@@ -1,5 +1,5 @@
 #pragma once
-// Turns SIGINT and SIGTERM into a Qt signal: the handler only writes a byte to a pipe.
+// Turns POSIX signals into a Qt signal: the handler only writes a byte to a pipe.
 
 #include <QObject>
 #include <QSocketNotifier>

@@ -691,6 +691,7 @@ void TestEmulator::program_serves_pty_data()
     QTest::addColumn<int>("signal_number");
     QTest::newRow("SIGTERM") << SIGTERM;
     QTest::newRow("SIGINT") << SIGINT;
+    QTest::newRow("SIGHUP") << SIGHUP;
 }
 
 void TestEmulator::program_serves_pty()
