@@ -64,8 +64,6 @@ bool EmulatorWorker::start()
     }
     if (m_options.pty)
         hand_pty_to_sudo_user(m_server.port_name());
-    m_out << m_server.port_name() << Qt::endl; // endl flushes: a caller waits for this line
-
     if (!m_options.link.isEmpty()) {
         // Linking is a convenience; serving goes on without it (e.g. no right to write /dev).
         if (m_link.create(m_options.link, m_server.port_name()))
@@ -75,6 +73,8 @@ bool EmulatorWorker::start()
             qCWarning(lcEmulator).noquote() << "no link:" << m_link.error_string();
     }
     qCInfo(lcEmulator).noquote() << "serving the module on" << m_server.port_name();
+    // Last, and flushed by endl: whoever waits for this line finds the link already made.
+    m_out << m_server.port_name() << Qt::endl;
     return true;
 }
 
