@@ -23,7 +23,8 @@
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-namespace {
+namespace
+{
 
 constexpr int LATENCY_SAMPLES = 300;
 constexpr auto REPLY_AFTER = 30ms;

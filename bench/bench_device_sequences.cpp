@@ -1,1 +1,166 @@
-int main() { return 0; }
+// A full read and a full write against the emulator running as its own process, answering at
+// once and with every reply 90 ms late: wall time, processor time, peak memory, and how soon the
+// window handles an event that arrives while a sequence waits.
+
+#include "device_commands.h"
+#include "form1.h"
+#include "qt_prompts.h"
+#include "slot_lists.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
+#include <thread>
+#include <vector>
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace
+{
+
+constexpr auto EVENT_PERIOD = 7ms;
+constexpr double PROTOCOL_FLOOR_S = 2.6; // 26 pacing waits of 100 ms
+constexpr int EMULATOR_START_MS = 5000;
+
+double cpu_seconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+long peak_kib()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// An event posted from another thread, as the window system delivers a click.
+class StampedEvent : public QEvent
+{
+public:
+    static inline const auto TYPE = static_cast<QEvent::Type>(QEvent::registerEventType());
+    StampedEvent() : QEvent(TYPE), posted(Clock::now()) {}
+    Clock::time_point posted;
+};
+
+class LatencyProbe : public QObject
+{
+public:
+    std::vector<double> latencies_ms;
+    bool event(QEvent *e) override
+    {
+        if (e->type() != StampedEvent::TYPE)
+            return QObject::event(e);
+        const auto posted = static_cast<StampedEvent *>(e)->posted;
+        latencies_ms.push_back(
+            std::chrono::duration<double, std::milli>(Clock::now() - posted).count());
+        return true;
+    }
+};
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(p * static_cast<double>(values.size() - 1))];
+}
+
+void fill_window(Form1 &form)
+{
+    for (int k = 1; k <= SLOT_COUNT; ++k) {
+        form.set_list_position(input_module_list(k), static_cast<qint16>(1 + (k - 1) % 5));
+        form.set_list_position(input_channel_list(k), static_cast<qint16>(k - 1));
+        form.set_list_position(output_module_list(k), static_cast<qint16>(5 + k));
+        form.set_list_position(output_channel_list(k), static_cast<qint16>(10 - k));
+        form.ToggleButton(input_toggle(k))->setChecked(k % 2 == 0);
+        form.ToggleButton(output_toggle(k))->setChecked(k % 3 == 0);
+    }
+}
+
+void measure(DeviceCommands &commands, Form1 &form, bool read, const char *label)
+{
+    LatencyProbe probe;
+    std::atomic<bool> stop{false};
+    std::thread poster([&] {
+        while (!stop) {
+            QCoreApplication::postEvent(&probe, new StampedEvent);
+            std::this_thread::sleep_for(EVENT_PERIOD);
+        }
+    });
+    QElapsedTimer wall;
+    wall.start();
+    const double cpu_before = cpu_seconds();
+    if (read)
+        commands.READ_CONFIG();
+    else
+        commands.WRITE_CONFIG();
+    const double cpu = cpu_seconds() - cpu_before;
+    const double seconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
+    stop = true;
+    poster.join();
+    QCoreApplication::processEvents();
+    std::printf("%-24s %-5s wall %.3f s (%.1f %% over the 2.6 s floor), processor %.1f ms "
+                "(%.2f %% of wall), peak memory %ld KiB, event latency median %.2f ms, "
+                "99th %.2f ms, max %.2f ms (%zu events); status \"%s\"\n",
+                label, read ? "read" : "write", seconds,
+                100.0 * (seconds - PROTOCOL_FLOOR_S) / PROTOCOL_FLOOR_S, cpu * 1000.0,
+                100.0 * cpu / seconds, peak_kib(), percentile(probe.latencies_ms, 0.5),
+                percentile(probe.latencies_ms, 0.99), percentile(probe.latencies_ms, 1.0),
+                probe.latencies_ms.size(), qPrintable(form.status_text()));
+}
+
+bool run_against(const QString &emulator, const QStringList &faults, const char *label)
+{
+    QProcess module;
+    module.setProcessChannelMode(QProcess::SeparateChannels);
+    module.start(emulator,
+                 QStringList{QStringLiteral("--pty"), QStringLiteral("--quiet")} + faults);
+    if (!module.waitForReadyRead(EMULATOR_START_MS)) {
+        std::printf("the emulator did not start: %s\n", qPrintable(module.errorString()));
+        return false;
+    }
+    const QString pty = QString::fromLocal8Bit(module.readLine()).trimmed();
+
+    QtPrompts prompts;
+    Form1 form(prompts);
+    DeviceCommands commands(form);
+    commands.port().set_port_name_map([pty](qint16) { return pty; });
+    form.show();
+    fill_window(form);
+    measure(commands, form, false, label);
+    measure(commands, form, true, label);
+
+    module.terminate();
+    module.waitForFinished();
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString emulator =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/converter-emulator");
+    if (!run_against(emulator, {}, "instant replies"))
+        return 1;
+    if (!run_against(emulator, {QStringLiteral("--delay"), QStringLiteral("90")},
+                     "replies 90 ms late"))
+        return 1;
+    return 0;
+}

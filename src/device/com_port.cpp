@@ -8,7 +8,8 @@
 
 using namespace device;
 
-namespace {
+namespace
+{
 
 struct LineSettings {
     qint32 baud;

@@ -11,7 +11,8 @@
 
 using namespace device;
 
-namespace {
+namespace
+{
 
 inline const QString CAPTION = QStringLiteral("COM PORT SETTINGS");
 inline const QString OK_CAPTION = QStringLiteral("OK");
@@ -56,8 +57,7 @@ ComPortDialog::ComPortDialog(QWidget *parent) : QDialog(parent)
     setModal(false);
 
     const QScreen *screen = QGuiApplication::primaryScreen();
-    const double pixels_per_twip =
-        (screen ? screen->logicalDotsPerInch() : 96.0) / TWIPS_PER_INCH;
+    const double pixels_per_twip = (screen ? screen->logicalDotsPerInch() : 96.0) / TWIPS_PER_INCH;
     auto px = [pixels_per_twip](int twips) { return qRound(twips * pixels_per_twip); };
     auto place = [&px](QWidget *w, const Place &p) {
         w->setGeometry(px(p.left), px(p.top), px(p.width), px(p.height));

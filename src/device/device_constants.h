@@ -6,7 +6,8 @@
 #include <QtGlobal>
 #include <chrono>
 
-namespace device {
+namespace device
+{
 
 using std::chrono::milliseconds;
 

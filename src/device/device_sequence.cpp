@@ -12,8 +12,8 @@ using namespace device;
 
 DeviceSequence::DeviceSequence(Form1 &form, ComPort &port, LinkWaits &waits,
                                ModuleExchanges &exchanges)
-    : m_form(form), m_config(form.config()), m_port(port), m_waits(waits),
-      m_exchanges(exchanges), m_steps(form)
+    : m_form(form), m_config(form.config()), m_port(port), m_waits(waits), m_exchanges(exchanges),
+      m_steps(form)
 {
 }
 

@@ -10,7 +10,8 @@
 
 using namespace device;
 
-namespace {
+namespace
+{
 
 char frame_byte(qint16 value)
 {
@@ -76,15 +77,15 @@ QByteArray attention_frame()
 
 QByteArray store_frame(qint16 address, qint16 value)
 {
-    const char frame[] = {STORE_COMMAND, '\0', frame_byte(address), '\0', frame_byte(value),
-                          STORE_END};
+    const char frame[] = {STORE_COMMAND,     '\0',     frame_byte(address), '\0',
+                          frame_byte(value), STORE_END};
     return QByteArray(frame, sizeof frame);
 }
 
 QByteArray read_frame(qint16 address)
 {
-    const char frame[] = {READ_COMMAND, '\0', frame_byte(address), READ_FILLER, READ_FILLER,
-                          READ_END};
+    const char frame[] = {READ_COMMAND, '\0',        frame_byte(address),
+                          READ_FILLER,  READ_FILLER, READ_END};
     return QByteArray(frame, sizeof frame);
 }
 

@@ -47,7 +47,6 @@ void LinkWaits::timer_wait()
 void LinkWaits::reply_wait()
 {
     restart_timer();
-    wait_until([this] {
-        return m_port.InBufferCount() >= REPLY_LENGTH || m_config.timer_flag == 1;
-    });
+    wait_until(
+        [this] { return m_port.InBufferCount() >= REPLY_LENGTH || m_config.timer_flag == 1; });
 }

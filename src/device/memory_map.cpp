@@ -4,7 +4,8 @@
 
 using namespace device;
 
-namespace {
+namespace
+{
 
 constexpr MemoryMap build_map()
 {

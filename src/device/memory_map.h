@@ -11,9 +11,9 @@ enum class CellContent { InputPointCode, OutputPointCode, LoopByte };
 struct MemoryCell {
     qint16 address;
     CellContent content;
-    int slot;                        // 1..10 for point codes, 0 for loop bytes
+    int slot;                           // 1..10 for point codes, 0 for loop bytes
     qint16 ConverterConfig::*loop_byte; // the loop byte a read goes into (loop bytes only)
-    qint16 read_limit;               // highest value a read accepts
+    qint16 read_limit;                  // highest value a read accepts
 };
 
 constexpr int CONFIGURATION_BYTES = 24;

@@ -50,9 +50,8 @@ bool ModuleExchanges::attention_handshake(StepGuard &steps)
         ++attempt;
         bool again = false;
         // A failed poll abandons this test, which ends the repeats.
-        steps.run([&] {
-            again = m_port.InBufferCount() < REPLY_LENGTH && attempt <= ATTENTION_SENDS;
-        });
+        steps.run(
+            [&] { again = m_port.InBufferCount() < REPLY_LENGTH && attempt <= ATTENTION_SENDS; });
         if (!again)
             break;
     }
@@ -109,8 +108,8 @@ void ModuleExchanges::read_value(qint16 limit)
     m_config.error_flag = 0;
     m_waits.reply_wait();
     const QByteArray reply = m_port.Input();
-    m_config.temp1 = static_cast<qint16>(
-        std::min<qsizetype>(reply.size(), std::numeric_limits<qint16>::max()));
+    m_config.temp1 =
+        static_cast<qint16>(std::min<qsizetype>(reply.size(), std::numeric_limits<qint16>::max()));
     if (m_config.temp1 < SHORTEST_VALUE_REPLY) {
         m_config.error_flag = 1;
         m_form.set_status_text(COMMUNICATIONS_CORRUPTED);

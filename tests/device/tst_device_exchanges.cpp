@@ -134,12 +134,10 @@ void TestDeviceExchanges::write_and_verify_data()
     QTest::newRow("acknowledgement and more") << extra << 1 << -7 << untouched << 31;
     FaultOptions forgotten;
     forgotten.forget_addresses = {12};
-    QTest::newRow("acknowledged, not kept")
-        << forgotten << 1 << 9 << DATA_FAILED_TO_VERIFY << 9;
+    QTest::newRow("acknowledged, not kept") << forgotten << 1 << 9 << DATA_FAILED_TO_VERIFY << 9;
     FaultOptions short_read;
     short_read.raw_replies = {{12, "031"}};
-    QTest::newRow("read-back too short")
-        << short_read << 1 << -7 << COMMUNICATIONS_CORRUPTED << 31;
+    QTest::newRow("read-back too short") << short_read << 1 << -7 << COMMUNICATIONS_CORRUPTED << 31;
     FaultOptions silent;
     silent.silent = true;
     QTest::newRow("no acknowledgement") << silent << 1 << -7 << untouched << 9;
@@ -176,20 +174,19 @@ void TestDeviceExchanges::read_routines_data()
     QTest::addColumn<int>("A");
     QTest::addColumn<QString>("status");
 
-    QTest::newRow("1600V as a point code") << QByteArray("1600V") << false << 0 << 160
-                                           << COMMUNICATIONS_OK;
-    QTest::newRow("1610V as a point code") << QByteArray("1610V") << false << 1 << 161
-                                           << DATA_OUT_OF_RANGE;
-    QTest::newRow("1610V as a loop byte") << QByteArray("1610V") << true << 0 << 161
-                                          << COMMUNICATIONS_OK;
-    QTest::newRow("2560V as a loop byte") << QByteArray("2560V") << true << 1 << 256
-                                          << DATA_OUT_OF_RANGE;
+    QTest::newRow("1600V as a point code")
+        << QByteArray("1600V") << false << 0 << 160 << COMMUNICATIONS_OK;
+    QTest::newRow("1610V as a point code")
+        << QByteArray("1610V") << false << 1 << 161 << DATA_OUT_OF_RANGE;
+    QTest::newRow("1610V as a loop byte")
+        << QByteArray("1610V") << true << 0 << 161 << COMMUNICATIONS_OK;
+    QTest::newRow("2560V as a loop byte")
+        << QByteArray("2560V") << true << 1 << 256 << DATA_OUT_OF_RANGE;
     QTest::newRow("negative") << QByteArray("-010V") << false << 1 << -1 << DATA_OUT_OF_RANGE;
     QTest::newRow("ABCD") << QByteArray("ABCD") << false << 0 << 0 << COMMUNICATIONS_OK;
-    QTest::newRow("four characters") << QByteArray("0570") << false << 0 << 57
-                                     << COMMUNICATIONS_OK;
-    QTest::newRow("three characters") << QByteArray("057") << false << 1 << -7
-                                      << COMMUNICATIONS_CORRUPTED;
+    QTest::newRow("four characters") << QByteArray("0570") << false << 0 << 57 << COMMUNICATIONS_OK;
+    QTest::newRow("three characters")
+        << QByteArray("057") << false << 1 << -7 << COMMUNICATIONS_CORRUPTED;
     QTest::newRow("nothing") << QByteArray() << true << 1 << -7 << COMMUNICATIONS_CORRUPTED;
 }
 

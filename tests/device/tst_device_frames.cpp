@@ -31,11 +31,9 @@ void TestDeviceFrames::frames_data()
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("attention") << attention_frame() << QByteArray("A");
     // S, address high 0, address 5, value high 0, value 31, D
-    QTest::newRow("store 5 = 31")
-        << store_frame(5, 31) << QByteArray::fromHex("530005001f44");
+    QTest::newRow("store 5 = 31") << store_frame(5, 31) << QByteArray::fromHex("530005001f44");
     // NUL and 0xFF travel as bytes like any other
-    QTest::newRow("store 0 = 255")
-        << store_frame(0, 255) << QByteArray::fromHex("53000000ff44");
+    QTest::newRow("store 0 = 255") << store_frame(0, 255) << QByteArray::fromHex("53000000ff44");
     // V, address high 0, address 63, "0", "0", V
     QTest::newRow("read 63") << read_frame(63) << QByteArray::fromHex("56003f303056");
     QTest::newRow("read 0") << read_frame(0) << QByteArray::fromHex("560000303056");
@@ -148,14 +146,13 @@ void TestDeviceFrames::memory_image_data()
     QTest::addColumn<QList<int>>("pressed_outputs");
     QTest::addColumn<QList<int>>("loop_bytes");
     QTest::newRow("none") << QList<int>{} << QList<int>{} << QList<int>{0, 0, 0, 0};
-    QTest::newRow("IN-1, IN-3, IN-8") << QList<int>{1, 3, 8} << QList<int>{}
-                                      << QList<int>{133, 0, 0, 0};
+    QTest::newRow("IN-1, IN-3, IN-8")
+        << QList<int>{1, 3, 8} << QList<int>{} << QList<int>{133, 0, 0, 0};
     QTest::newRow("IN-10 alone") << QList<int>{10} << QList<int>{} << QList<int>{0, 2, 0, 0};
-    QTest::newRow("OUT-9 and OUT-10") << QList<int>{} << QList<int>{9, 10}
-                                      << QList<int>{0, 0, 0, 3};
+    QTest::newRow("OUT-9 and OUT-10")
+        << QList<int>{} << QList<int>{9, 10} << QList<int>{0, 0, 0, 3};
     QTest::newRow("all") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}
-                         << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}
-                         << QList<int>{255, 3, 255, 3};
+                         << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10} << QList<int>{255, 3, 255, 3};
 }
 
 void TestDeviceFrames::memory_image()

@@ -19,7 +19,8 @@ using emulator::FaultOptions;
 using namespace std::chrono_literals;
 using namespace device;
 
-namespace {
+namespace
+{
 
 // One slot as the operator sets it: input module position (0 = "N/A"), channels 0..9, output
 // module position 0..15, and the two loop toggles.
@@ -79,7 +80,8 @@ QList<int> expected_bytes()
 
 int open_descriptors()
 {
-    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+    return static_cast<int>(
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
 }
 
 } // namespace
@@ -141,8 +143,7 @@ void TestDeviceSequences::set_window(const std::array<SlotSetting, SLOT_COUNT> &
             continue;
         QVERIFY(form.set_list_position(input_channel_list(k), static_cast<qint16>(s.in_channel)));
         QVERIFY(form.set_list_position(output_module_list(k), static_cast<qint16>(s.out_module)));
-        QVERIFY(form.set_list_position(output_channel_list(k),
-                                       static_cast<qint16>(s.out_channel)));
+        QVERIFY(form.set_list_position(output_channel_list(k), static_cast<qint16>(s.out_channel)));
         form.ToggleButton(input_toggle(k))->setChecked(s.in_loop);
         form.ToggleButton(output_toggle(k))->setChecked(s.out_loop);
     }
@@ -320,8 +321,8 @@ void TestDeviceSequences::bad_read_back_stops_the_read()
     for (int k = 1; k <= SLOT_COUNT; ++k) {
         const bool input_read = k <= slots_changed;
         // An input read as "N/A" clears its outputs too, as the slot reaction does.
-        const bool output_read = SLOT_COUNT + k <= slots_changed ||
-                                 FULL_CONFIGURATION[k - 1].in_module == 0;
+        const bool output_read =
+            SLOT_COUNT + k <= slots_changed || FULL_CONFIGURATION[k - 1].in_module == 0;
         for (int n : {input_module_list(k), input_channel_list(k)})
             QCOMPARE(after[n - 1], (input_read ? module_positions : before)[n - 1]);
         if (address == 12 && k == 3)
