@@ -193,7 +193,7 @@ void add_emulator_options(QCommandLineParser &parser)
         {DUMP, QStringLiteral("Write the memory to <file> on exit, in the --load format."),
          QStringLiteral("file")},
         {QUIET, QStringLiteral("Do not log the frames.")},
-        {SILENT, QStringLiteral("Fault: never answer anything.")},
+        {SILENT, QStringLiteral("Fault: take no notice of any frame (no answer, nothing stored).")},
         {ANSWER_FROM, QStringLiteral("Fault: answer \"A\" only from the <n>-th one received."),
          QStringLiteral("n")},
         {IDENTITY,

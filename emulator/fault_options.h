@@ -13,7 +13,7 @@ namespace emulator
 {
 
 struct FaultOptions {
-    // Never answers anything (a module that is off or not connected).
+    // Takes no notice of any frame: no answer, nothing stored (a module that is off).
     bool silent = false;
     // The first "A" answered is the n-th one received; earlier ones go unanswered.
     int answer_attention_from = 1;
@@ -21,7 +21,8 @@ struct FaultOptions {
     std::optional<quint8> identity;
     // A read of one of these addresses reports this value instead of the stored byte.
     QMap<int, int> read_values;
-    // A read of one of these addresses is answered with this text verbatim.
+    // A read of one of these addresses is answered with this text; the faults below that shape
+    // replies apply to it too, so there is one rule for every reply.
     QMap<int, QByteArray> raw_replies;
     // Every reply starts this long after the frame that asked for it.
     milliseconds reply_delay{0};
@@ -40,7 +41,6 @@ struct FaultOptions {
     QList<int> pieces;
     milliseconds piece_gap{0};
 
-    // The shaping faults above apply to raw replies too, so a test sees one consistent rule.
     friend bool operator==(const FaultOptions &, const FaultOptions &) = default;
 };
 

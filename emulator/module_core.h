@@ -15,9 +15,10 @@
 namespace emulator
 {
 
-// Bytes arrive in any chunking and are gathered until they make a whole frame. A byte that
-// cannot start or continue a frame is dropped (and logged), and recognition restarts at the
-// next byte, so the module falls back into step after line noise or a torn frame.
+// Bytes arrive in any chunking and are gathered until they make a whole frame. As soon as the
+// gathered bytes cannot be the start of a frame, the first one is dropped (and logged) and
+// recognition restarts at the next, so the module falls back into step after line noise or a
+// torn frame.
 class ModuleCore
 {
 public:
