@@ -1,9 +1,16 @@
 // Builds the main window and wires the commands to its buttons.
 
+#include "device_commands.h"
+#include "file_commands.h"
 #include "form1.h"
 #include "qt_prompts.h"
 
 #include <QApplication>
+#include <QPushButton>
+
+namespace {
+constexpr qint16 START_UP_PORT = 1; // every run starts on COM 1; nothing is remembered
+}
 
 int main(int argc, char *argv[])
 {
@@ -13,6 +20,21 @@ int main(int argc, char *argv[])
     QtPrompts prompts;
     Form1 form(prompts);
     prompts.set_parent(&form);
+
+    DeviceCommands device(form);
+    device.connect_buttons();
+    device.set_port_number(START_UP_PORT);
+
+    // While a device sequence holds the window's state, the file commands wait their turn.
+    FileCommands files(form);
+    QObject::connect(form.READ_FILE(), &QPushButton::clicked, &files, [&] {
+        if (!device.running())
+            files.READ_FILE();
+    });
+    QObject::connect(form.WRITE_FILE(), &QPushButton::clicked, &files, [&] {
+        if (!device.running())
+            files.WRITE_FILE();
+    });
 
     form.show();
     return QApplication::exec();
