@@ -28,6 +28,9 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+demo: build
+	@scripts/demo.sh $(BUILD_DIR)/bin
+
 screenshot: build
 	@mkdir -p $(SHOTS_DIR)
 	@xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD_DIR)/bin/converter-screenshot $(SHOTS_DIR)
