@@ -30,7 +30,8 @@ void DeviceSequence::run()
 
 void DeviceSequence::exchange(void (ModuleExchanges::*routine)())
 {
-    if (!m_steps.run([this, routine] { (m_exchanges.*routine)(); }))
+    // Captures the object, not `this`: GCC 12 mixes up `this` and a captured member pointer.
+    if (!m_steps.run([&exchanges = m_exchanges, routine] { (exchanges.*routine)(); }))
         m_config.error_flag = 1;
 }
 
