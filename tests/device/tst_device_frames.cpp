@@ -1,7 +1,6 @@
 // Frames byte for byte, reply values as the general numeric parse reads them, and the memory map.
 
 #include "converter_config.h"
-#include "device_error.h"
 #include "frames.h"
 #include "loop_bytes.h"
 #include "memory_map.h"
@@ -15,7 +14,6 @@ class TestDeviceFrames : public QObject
 private slots:
     void frames_data();
     void frames();
-    void frame_bytes_out_of_range();
     void acknowledgement_data();
     void acknowledgement();
     void reply_values_data();
@@ -44,13 +42,6 @@ void TestDeviceFrames::frames()
     QFETCH(QByteArray, frame);
     QFETCH(QByteArray, expected);
     QCOMPARE(frame.toHex(' '), expected.toHex(' '));
-}
-
-void TestDeviceFrames::frame_bytes_out_of_range()
-{
-    QVERIFY_THROWS_EXCEPTION(DeviceError, store_frame(5, 256));
-    QVERIFY_THROWS_EXCEPTION(DeviceError, store_frame(-1, 0));
-    QVERIFY_THROWS_EXCEPTION(DeviceError, read_frame(300));
 }
 
 void TestDeviceFrames::acknowledgement_data()

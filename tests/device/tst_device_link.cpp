@@ -30,7 +30,6 @@ private slots:
     void timer_wait_needs_a_fresh_tick();
     void line_vanishes_mid_exchange();
     void port_change_is_held_while_open();
-    void settings_text();
     void abort_ends_a_wait();
 
 private:
@@ -204,14 +203,6 @@ void TestDeviceLink::port_change_is_held_while_open()
     QVERIFY(!m_port->change_pending());
     m_port->setCommPort(2); // closed: at once
     QCOMPARE(m_port->CommPort(), 2);
-}
-
-void TestDeviceLink::settings_text()
-{
-    QVERIFY_THROWS_EXCEPTION(DeviceError, m_port->setSettings(QStringLiteral("9600,X,8,1")));
-    QVERIFY_THROWS_EXCEPTION(DeviceError, m_port->setSettings(QStringLiteral("9600,N,8")));
-    QVERIFY_THROWS_EXCEPTION(DeviceError, m_port->setSettings(QStringLiteral("fast,N,8,1")));
-    m_port->setSettings(QStringLiteral("9600,N,8,1"));
 }
 
 void TestDeviceLink::abort_ends_a_wait()
