@@ -153,7 +153,7 @@ void cpu_after_drop(Rig &rig)
     double cpu = cpu_seconds();
     // The timer keeps ticking, as after a sequence; the dead line must not keep us busy.
     QEventLoop idle;
-    QTimer::singleShot(AFTER_DROP_SPAN, &idle, &QEventLoop::quit);
+    QTimer::singleShot(AFTER_DROP_SPAN, Qt::PreciseTimer, &idle, &QEventLoop::quit);
     idle.exec();
     cpu = cpu_seconds() - cpu;
     const double seconds = static_cast<double>(wall.elapsed()) / 1000.0;
