@@ -2,6 +2,8 @@
 // Fixed numbers, bytes and texts of the link to the module, each defined once.
 
 #include <QByteArray>
+#include "gathering.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <chrono>
@@ -62,10 +64,8 @@ inline const QString STARTING_WRITE =
     QStringLiteral("STARTING COMMUNICATIONS TO WRITE DATA CONVERTER CONFIGURATION");
 inline const QString READ_SUCCESSFUL = QStringLiteral("DATA CONVERTER DATA READ SUCCESSFUL");
 inline const QString PROGRAMMED = QStringLiteral("DATA CONVERTER HAS BEEN PROGRAMMED");
-inline const QString INPUTS_NOT_ENTERED =
-    QStringLiteral("DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE INPUTS BEFORE WRITING DATA");
-inline const QString OUTPUTS_NOT_ENTERED =
-    QStringLiteral("DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE OUTPUTS BEFORE WRITING DATA");
+inline const QString &INPUTS_NOT_ENTERED = ::INCOMPLETE_INPUT_TEXT;
+inline const QString &OUTPUTS_NOT_ENTERED = ::INCOMPLETE_OUTPUT_TEXT;
 
 // The wrong-kind message box.
 inline const QString MISMATCH_TITLE = QStringLiteral("DATA CONVERTER/CONFIGURATION MIS-MATCH");

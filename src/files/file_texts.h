@@ -1,6 +1,8 @@
 #pragma once
 // Fixed texts and measures of the configuration files and their two commands, each defined once.
 
+#include "gathering.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -22,10 +24,8 @@ inline const QString MISMATCH_TEXT =
                    "WAS NOT CREATED FOR THE 00-00574-000\n"
                    "-------------THE FILE READ OPERATION IS BEING ABANDONED!--------------");
 
-inline const QString INPUTS_INCOMPLETE =
-    QStringLiteral("DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE INPUTS BEFORE WRITING DATA");
-inline const QString OUTPUTS_INCOMPLETE =
-    QStringLiteral("DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE OUTPUTS BEFORE WRITING DATA");
+inline const QString &INPUTS_INCOMPLETE = ::INCOMPLETE_INPUT_TEXT;
+inline const QString &OUTPUTS_INCOMPLETE = ::INCOMPLETE_OUTPUT_TEXT;
 inline const QString PANEL_NAME_MISSING =
     QStringLiteral("Name must be entered in PANEL NAME field");
 
