@@ -65,57 +65,6 @@ private slots:
         QTEST(int(A), "a_after");
     }
 
-    void item_values_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("position");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("value");
-        const int in_module = int(ListKind::InputModule);
-        const int out_module = int(ListKind::OutputModule);
-        const int channel = int(ListKind::InputChannel);
-        QTest::newRow("input N/A") << in_module << 0 << "N/A" << 160;
-        QTest::newRow("input C is position 3") << in_module << 3 << "C" << 20;
-        QTest::newRow("input P") << in_module << 16 << "P" << 150;
-        QTest::newRow("output D is position 3") << out_module << 3 << "D" << 30;
-        QTest::newRow("output P") << out_module << 15 << "P" << 150;
-        QTest::newRow("channel 1") << channel << 0 << "1" << 0;
-        QTest::newRow("channel 10") << channel << 9 << "10" << 9;
-    }
-    void item_values()
-    {
-        QFETCH(int, kind);
-        QFETCH(int, position);
-        const ListItem item = list_items(ListKind(kind))[static_cast<std::size_t>(position)];
-        QTEST(QString::fromLatin1(item.text), "text");
-        QTEST(int(item.value), "value");
-    }
-
-    void list_sizes()
-    {
-        QCOMPARE(list_items(ListKind::InputModule).size(), 17u);
-        QCOMPARE(list_items(ListKind::OutputModule).size(), 16u);
-        QCOMPARE(list_items(ListKind::OutputChannel).size(), 10u);
-    }
-
-    void list_mapping_data()
-    {
-        QTest::addColumn<int>("list");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("slot");
-        QTest::newRow("List1") << 1 << int(ListKind::InputModule) << 1;
-        QTest::newRow("List20") << 20 << int(ListKind::InputChannel) << 10;
-        QTest::newRow("List21") << 21 << int(ListKind::OutputModule) << 1;
-        QTest::newRow("List38") << 38 << int(ListKind::OutputChannel) << 9;
-        QTest::newRow("List39") << 39 << int(ListKind::OutputModule) << 10;
-    }
-    void list_mapping()
-    {
-        QFETCH(int, list);
-        QTEST(int(list_kind(list)), "kind");
-        QTEST(list_slot(list), "slot");
-    }
-
     void loop_bytes_data()
     {
         QTest::addColumn<QList<int>>("pressed_inputs");
@@ -151,17 +100,6 @@ private slots:
         }
     }
 
-    void unpacking_ignores_high_bits()
-    {
-        // 252 sets bits 2..7 of the high byte only: IN-9 and IN-10 stay released.
-        QVERIFY(!loop_bit_set(0, 252, 9));
-        QVERIFY(!loop_bit_set(0, 252, 10));
-        // 5 in the low byte: slots 1 and 3.
-        QVERIFY(loop_bit_set(5, 0, 1));
-        QVERIFY(!loop_bit_set(5, 0, 2));
-        QVERIFY(loop_bit_set(5, 0, 3));
-    }
-
     void gather_all_not_assigned()
     {
         ConverterConfig config;
@@ -173,23 +111,13 @@ private slots:
         }
     }
 
-    void gather_complete_slot()
-    {
-        ListPositions p = start_up_positions();
-        fill_slot(p, 3, 2, 4, 0, 0); // IN-3 = B/5, OUT-3 = A/1
-        ConverterConfig config;
-        gather_point_codes(p, config);
-        QCOMPARE(config.error_flag, qint16(0));
-        QCOMPARE(config.inw[2], qint16(14));
-        QCOMPARE(config.outw[2], qint16(0));
-    }
-
     void gather_stops_at_first_gap_data()
     {
         QTest::addColumn<int>("gap_list");
         QTest::addColumn<int>("error");
         QTest::addColumn<int>("updated_inputs");
         QTest::addColumn<int>("updated_outputs");
+        QTest::newRow("complete") << 0 << 0 << 10 << 10;
         QTest::newRow("IN-2 without channel") << input_channel_list(2) << 1 << 1 << 0;
         QTest::newRow("OUT-4 without channel") << output_channel_list(4) << 2 << 10 << 3;
         QTest::newRow("OUT-7 without module") << output_module_list(7) << 2 << 10 << 6;
@@ -202,17 +130,19 @@ private slots:
         ListPositions p = start_up_positions();
         for (int k = 1; k <= SLOT_COUNT; ++k)
             fill_slot(p, k, k, k - 1, k - 1, 9 - (k - 1)); // every slot complete
-        select(p, gap_list, NO_SELECTION);
+        if (gap_list)
+            select(p, gap_list, NO_SELECTION);
 
         ConverterConfig config;
         config.inw.fill(-7); // recognisable "previous" values
         config.outw.fill(-7);
         gather_point_codes(p, config);
         QTEST(int(config.error_flag), "error");
+        // IN-k is module k-1, channel k-1; OUT-k the same module, channel 10-k.
         for (int k = 1; k <= SLOT_COUNT; ++k) {
             const auto i = static_cast<std::size_t>(k - 1);
-            QCOMPARE(config.inw[i] != -7, k <= updated_inputs);
-            QCOMPARE(config.outw[i] != -7, k <= updated_outputs);
+            QCOMPARE(int(config.inw[i]), k <= updated_inputs ? 11 * (k - 1) : -7);
+            QCOMPARE(int(config.outw[i]), k <= updated_outputs ? 9 * (k - 1) + 9 : -7);
         }
     }
 
