@@ -3,26 +3,63 @@
 // pseudo-terminal in the same process; other port numbers lead nowhere.
 
 #include "device_commands.h"
+#include "device_constants.h"
 #include "form1.h"
 #include "module_server.h"
 #include "recording_prompts.h"
+#include "ui_constants.h"
 
-#include <memory>
+#include <QTest>
+
+using emulator::FaultOptions;
+using namespace std::chrono_literals;
 
 struct ModuleFixture {
+    // Torn down in reverse: the commands and the window before the module's line.
     RecordingPrompts prompts;
+    std::unique_ptr<emulator::ModuleServer> module;
     std::unique_ptr<Form1> form;
     std::unique_ptr<DeviceCommands> commands;
-    std::unique_ptr<emulator::ModuleServer> module;
 
     // False when the pseudo-terminal could not be made.
-    bool start();
-    void stop();
+    bool start()
+    {
+        module = std::make_unique<emulator::ModuleServer>();
+        form = std::make_unique<Form1>(prompts);
+        commands = std::make_unique<DeviceCommands>(*form);
+        commands->port().set_port_name_map([this](qint16 n) {
+            return n == 1 ? module->port_name() : QStringLiteral("/dev/no-such-port-%1").arg(n);
+        });
+        commands->connect_buttons();
+        commands->set_port_number(1);
+        return restart_module();
+    }
 
     // A fresh line in place of the old one (the emulator killed and started again).
-    bool restart_module();
+    bool restart_module()
+    {
+        const auto memory = core().memory();
+        module = std::make_unique<emulator::ModuleServer>();
+        core().set_memory(memory);
+        core().set_byte(device::IDENTITY_ADDRESS, device::IDENTITY_CODE);
+        return module->open_pty();
+    }
 
+    // Port 1 opened at the line settings, the module misbehaving as told.
+    void open_port(const FaultOptions &faults = {})
+    {
+        core().set_faults(faults);
+        commands->port().setSettings(device::LINE_SETTINGS);
+        commands->port().setPortOpen(true);
+    }
+
+    emulator::ModuleCore &core() { return module->core(); }
     ConverterConfig &config() { return form->config(); }
-    // Memory bytes 0..23 of the module.
-    QList<int> module_bytes() const;
+    QList<int> module_bytes() // memory bytes 0..23
+    {
+        QList<int> bytes;
+        for (int address = 0; address < 24; ++address)
+            bytes.append(core().byte_at(address));
+        return bytes;
+    }
 };
