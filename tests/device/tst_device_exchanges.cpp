@@ -1,5 +1,5 @@
-// The attention handshake and the three exchange routines against the emulated module, with
-// their flags and status texts in the real window, and the COM PORT SETTINGS window.
+// The store and the two read exchanges against the emulated module, with their flags and status
+// texts in the real window, and the COM PORT SETTINGS window.
 
 #include "com_port_dialog.h"
 #include "device_error.h"

@@ -13,7 +13,6 @@ private slots:
     {
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("attention") << attention_frame() << QByteArray("A");
         // S, address high 0, address 5, value high 0, value 31, D
         QTest::newRow("store 5 = 31") << store_frame(5, 31) << QByteArray::fromHex("530005001f44");
         // NUL and 0xFF travel as bytes like any other
@@ -40,7 +39,6 @@ private slots:
         };
         row("1600V", 160);
         row("1610V", 161);
-        row("0310V", 31);
         row("1235", 124);
         row("1225", 122);
         row("ABCD", 0);
