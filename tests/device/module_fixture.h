@@ -57,9 +57,6 @@ struct ModuleFixture {
     ConverterConfig &config() { return form->config(); }
     QList<int> module_bytes() // memory bytes 0..23
     {
-        QList<int> bytes;
-        for (int address = 0; address < 24; ++address)
-            bytes.append(core().byte_at(address));
-        return bytes;
+        return {core().memory().begin(), core().memory().begin() + 24};
     }
 };

@@ -25,20 +25,18 @@ private slots:
         QTest::addColumn<FaultOptions>("faults");
         QTest::addColumn<bool>("ended_by_tick");
         QTest::addColumn<QByteArray>("taken");
-        const QByteArray all("0310V");
-        QTest::newRow("5 characters at once") << FaultOptions{} << false << all;
-        QTest::newRow("3 characters")
-            << FaultOptions{.reply_length = 3} << true << QByteArray("031");
+        const auto row = [](const char *name, const FaultOptions &faults, bool tick,
+                            const QByteArray &taken) {
+            QTest::newRow(name) << faults << tick << taken;
+        };
+        row("5 characters at once", {}, false, "0310V");
+        row("3 characters", {.reply_length = 3}, true, "031");
         // Whatever the first Input leaves of a 7-character reply is there for the next one.
-        QTest::newRow("7 characters") << FaultOptions{.extra = "XY"} << false << all + "XY";
-        QTest::newRow("pieces 1 + 4")
-            << FaultOptions{.pieces = {1}, .piece_gap = 30ms} << false << all;
-        QTest::newRow("pieces 4 + 1")
-            << FaultOptions{.pieces = {4}, .piece_gap = 30ms} << false << all;
-        QTest::newRow("byte by byte")
-            << FaultOptions{.pieces = {1, 1, 1, 1}, .piece_gap = 10ms} << false << all;
-        QTest::newRow("last character after the tick")
-            << FaultOptions{.pieces = {4}, .piece_gap = 150ms} << true << QByteArray("0310");
+        row("7 characters", {.extra = "XY"}, false, "0310VXY");
+        row("pieces 1 + 4", {.pieces = {1}, .piece_gap = 30ms}, false, "0310V");
+        row("pieces 4 + 1", {.pieces = {4}, .piece_gap = 30ms}, false, "0310V");
+        row("byte by byte", {.pieces = {1, 1, 1, 1}, .piece_gap = 10ms}, false, "0310V");
+        row("last character after the tick", {.pieces = {4}, .piece_gap = 150ms}, true, "0310");
     }
 
     void reply_wait_end()
