@@ -269,6 +269,7 @@ private slots:
     void module_restarted_between_sequences()
     {
         run(false);
+        QCOMPARE(m_fx->module_bytes(), FULL_BYTES);
         const int descriptors = open_descriptors();
         for (int round = 0; round < 4; ++round) {
             QVERIFY(m_fx->restart_module());
