@@ -2,6 +2,7 @@
 
 #include "device_constants.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -77,6 +78,7 @@ ComPortDialog::ComPortDialog(QWidget *parent) : QDialog(parent)
     place(m_label2, LABEL2_PLACE);
     m_label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_ok->setDefault(true);
+    fit_to_font();
 
     for (qint16 port = FIRST_PORT; port <= LAST_PORT; ++port) {
         auto *item = new QListWidgetItem(QString::number(port), m_list1);
@@ -86,6 +88,23 @@ ComPortDialog::ComPortDialog(QWidget *parent) : QDialog(parent)
 
     connect(m_ok, &QPushButton::clicked, this, &ComPortDialog::ok_clicked);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void ComPortDialog::fit_to_font()
+{
+    // The design sizes assume the original font; where the desktop's font is taller, the
+    // thirteen lines get the room they need and the port list moves down with them.
+    const QFontMetrics metrics(m_label1->font());
+    const int needed = metrics.lineSpacing() * static_cast<int>(INFORMATION_LINES.size());
+    const int extra = qMax(0, needed - m_label1->height());
+    m_label1->resize(m_label1->width(), m_label1->height() + extra);
+    m_list1->move(m_list1->x(), m_list1->y() + extra);
+    // The caption ends where the list begins, whatever its text's width.
+    const int label2_width = qMax(m_label2->width(), m_label2->sizeHint().width());
+    m_label2->setGeometry(m_list1->x() - label2_width, m_label2->y() + extra, label2_width,
+                          m_label2->height());
+    m_label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    setFixedSize(width(), height() + extra);
 }
 
 void ComPortDialog::prepare(qint16 port_number)

@@ -31,6 +31,7 @@ signals:
 
 private:
     void ok_clicked();
+    void fit_to_font();
 
     QPushButton *m_ok = nullptr;
     QPushButton *m_cancel = nullptr;
