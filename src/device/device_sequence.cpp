@@ -51,14 +51,23 @@ bool DeviceSequence::handshake()
     return false;
 }
 
-bool DeviceSequence::identity_matches(const QString &mismatch_text)
+bool DeviceSequence::open_conversation(const QString &mismatch_text)
 {
+    if (!handshake())
+        return false;
+    m_waits.timer_wait();
     m_config.address_l = IDENTITY_ADDRESS;
     exchange(&ModuleExchanges::read_point_code);
-    if (m_config.A == IDENTITY_CODE)
-        return true;
-    m_form.prompts().message(MISMATCH_TITLE, mismatch_text);
-    return false;
+    if (m_config.A != IDENTITY_CODE) {
+        m_form.prompts().message(MISMATCH_TITLE, mismatch_text);
+        return false;
+    }
+    // An identity that was not read properly proves nothing about the module's kind.
+    if (m_config.error_flag == 1) {
+        report(BAD_DATA, false);
+        return false;
+    }
+    return true;
 }
 
 void DeviceSequence::report(const QString &text, bool success)

@@ -32,8 +32,10 @@ protected:
     void exchange(void (ModuleExchanges::*routine)());
     void open_port();
     bool handshake();
-    // The identity byte at 63; false when the mismatch box was shown.
-    bool identity_matches(const QString &mismatch_text);
+    // The conversation's opening: the handshake, a pacing wait, then the identity byte at 63.
+    // False when the sequence must end: no answer, a module of another kind (the mismatch box
+    // was shown) or an identity that was not read properly (the bad-data ending was shown).
+    bool open_conversation(const QString &mismatch_text);
     void report(const QString &text, bool success);
 
     Form1 &m_form;

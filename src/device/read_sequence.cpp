@@ -19,15 +19,8 @@ void ReadSequence::body()
     m_form.show_status(STARTING_READ, ui::YELLOW);
     m_steps.run([this] { m_form.Text(2)->setText(QString()); });
     open_port();
-    if (!handshake())
+    if (!open_conversation(READ_MISMATCH))
         return;
-    m_waits.timer_wait();
-    if (!identity_matches(READ_MISMATCH))
-        return;
-    if (m_config.error_flag == 1) {
-        report(BAD_DATA, false);
-        return;
-    }
 
     for (const MemoryCell &cell : memory_map()) {
         m_waits.timer_wait();

@@ -28,16 +28,8 @@ void WriteSequence::body()
         report(OUTPUTS_NOT_ENTERED, false);
         return;
     }
-    if (!handshake())
+    if (!open_conversation(WRITE_MISMATCH))
         return;
-    m_waits.timer_wait();
-    if (!identity_matches(WRITE_MISMATCH))
-        return;
-    // An identity that was not read properly proves nothing about the module's kind.
-    if (m_config.error_flag == 1) {
-        report(BAD_DATA, false);
-        return;
-    }
 
     for (const MemoryCell &cell : memory_map()) {
         m_waits.timer_wait();
