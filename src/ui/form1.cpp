@@ -72,6 +72,8 @@ constexpr int RIGHT_COLUMN_WIDTH = 2535;
 constexpr int BUTTON_HEIGHT = 855;
 
 constexpr double WINDOW_FONT_POINTS = 8.25;
+const QString PRESSED_TOGGLE_STYLE = QStringLiteral(
+    "QPushButton:checked { background-color: #606060; color: white; border: 2px inset #303030; }");
 constexpr double EQUALS_FONT_POINTS = 14.25;
 constexpr double BUTTON_FONT_POINTS = 9.75;
 constexpr double STATUS_FONT_POINTS = 8.25;
@@ -213,6 +215,9 @@ void Form1::build_slot(int k)
         toggle->setCheckable(true);
         toggle->setFont(font_of(QStringLiteral("MS Sans Serif"), WINDOW_FONT_POINTS, true));
         toggle->setToolTip(tip);
+        // Some styles draw a pressed toggle barely darker than a released one; DATA-B must be
+        // seen at a glance.
+        toggle->setStyleSheet(PRESSED_TOGGLE_STYLE);
         place(toggle, left, TOGGLE_TOP + r, TOGGLE_WIDTH, TOGGLE_HEIGHT);
         m_toggles[static_cast<std::size_t>(n)] = toggle;
         connect(toggle, &QPushButton::toggled, this, [this, n] { loop_toggle_reaction(n); });
