@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QEventLoop>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -110,10 +111,13 @@ void measure(DeviceCommands &commands, Form1 &form, bool read, int delay_ms, con
     QElapsedTimer wall;
     wall.start();
     const double cpu_before = cpu_seconds();
+    QEventLoop loop;
+    QObject::connect(&commands, &DeviceCommands::sequence_finished, &loop, &QEventLoop::quit);
     if (read)
         commands.READ_CONFIG();
     else
         commands.WRITE_CONFIG();
+    loop.exec();
     const double cpu = cpu_seconds() - cpu_before;
     const double seconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
     stop = true;
@@ -144,7 +148,7 @@ bool run_against(const QString &emulator, int delay_ms, const char *label)
     QtPrompts prompts;
     Form1 form(prompts);
     DeviceCommands commands(form);
-    commands.port().set_port_name_map([pty](qint16) { return pty; });
+    commands.set_port_name_map([pty](qint16) { return pty; });
     form.show();
     fill_window(form);
     measure(commands, form, false, delay_ms, label);

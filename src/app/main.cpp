@@ -3,12 +3,15 @@
 #include "device_commands.h"
 #include "file_commands.h"
 #include "form1.h"
+#include "line_trace.h"
 #include "qt_prompts.h"
 
 #include <QApplication>
 #include <QPushButton>
+#include <QTextStream>
 
-namespace {
+namespace
+{
 constexpr qint16 START_UP_PORT = 1; // every run starts on COM 1; nothing is remembered
 }
 
@@ -16,6 +19,9 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("converter-config"));
+    QString trace_error;
+    if (!start_line_trace_from_environment(&trace_error))
+        QTextStream(stderr) << QApplication::applicationName() << ": " << trace_error << Qt::endl;
 
     QtPrompts prompts;
     Form1 form(prompts);

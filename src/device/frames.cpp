@@ -1,7 +1,6 @@
 #include "frames.h"
 
 #include "device_constants.h"
-#include "device_error.h"
 
 #include <charconv>
 #include <cmath>
@@ -13,11 +12,9 @@ using namespace device;
 namespace
 {
 
-char frame_byte(qint16 value)
+char frame_byte(quint8 value)
 {
-    if (value < 0 || value > FRAME_BYTE_MAX)
-        throw DeviceError(FRAME_BYTE_RANGE);
-    return static_cast<char>(static_cast<unsigned char>(value));
+    return static_cast<char>(value);
 }
 
 bool is_skipped(char c)
@@ -75,14 +72,19 @@ QByteArray attention_frame()
     return QByteArray(1, ATTENTION);
 }
 
-QByteArray store_frame(qint16 address, qint16 value)
+bool fits_frame_byte(qint16 value)
+{
+    return value >= 0 && value <= FRAME_BYTE_MAX;
+}
+
+QByteArray store_frame(quint8 address, quint8 value)
 {
     const char frame[] = {STORE_COMMAND,     '\0',     frame_byte(address), '\0',
                           frame_byte(value), STORE_END};
     return QByteArray(frame, sizeof frame);
 }
 
-QByteArray read_frame(qint16 address)
+QByteArray read_frame(quint8 address)
 {
     const char frame[] = {READ_COMMAND, '\0',        frame_byte(address),
                           READ_FILLER,  READ_FILLER, READ_END};

@@ -7,10 +7,12 @@
 #include <optional>
 
 QByteArray attention_frame();
-// "S", 0, address, 0, value, "D". Throws DeviceError when a byte is outside 0..255.
-QByteArray store_frame(qint16 address, qint16 value);
-// "V", 0, address, "0", "0", "V". Throws DeviceError when the address is outside 0..255.
-QByteArray read_frame(qint16 address);
+// "S", 0, address, 0, value, "D".
+QByteArray store_frame(quint8 address, quint8 value);
+// "V", 0, address, "0", "0", "V".
+QByteArray read_frame(quint8 address);
+// Whether a value fits the one byte a frame gives it.
+bool fits_frame_byte(qint16 value);
 
 // The whole reply must be the acknowledgement: nothing missing, different or extra.
 bool is_acknowledgement(QByteArrayView reply);

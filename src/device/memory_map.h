@@ -1,5 +1,5 @@
 #pragma once
-// Where each byte of a configuration lives in the module: the one table both sequences follow.
+// Where each byte of a configuration lives in the module: the one table every run follows.
 
 #include "converter_config.h"
 #include "device_constants.h"
@@ -11,17 +11,26 @@ enum class CellContent { InputPointCode, OutputPointCode, LoopByte };
 struct MemoryCell {
     qint16 address;
     CellContent content;
-    int slot;                           // 1..10 for point codes, 0 for loop bytes
-    qint16 ConverterConfig::*loop_byte; // the loop byte a read goes into (loop bytes only)
-    qint16 read_limit;                  // highest value a read accepts
+    int slot;          // 1..10 for point codes, 0 for loop bytes
+    qint16 read_limit; // highest value a read accepts
 };
 
 constexpr int CONFIGURATION_BYTES = 24;
 using MemoryMap = std::array<MemoryCell, CONFIGURATION_BYTES>;
-using MemoryImage = std::array<qint16, CONFIGURATION_BYTES>;
 
-// Addresses 0..23 in the order both sequences visit them.
+// What a module holds: the configuration bytes at addresses 0..23 and its identity byte.
+struct ModuleImage {
+    std::array<qint16, CONFIGURATION_BYTES> bytes{};
+    qint16 identity = device::IDENTITY_CODE;
+
+    bool operator==(const ModuleImage &) const = default;
+};
+
+// Addresses 0..23 in the order both runs visit them.
 const MemoryMap &memory_map();
 
-// The 24 values the write stores, from the gathered point codes and the loop flags.
-MemoryImage memory_image(const ConverterConfig &config);
+// The first address of the loop bytes (input low, input high, output low, output high).
+constexpr qint16 FIRST_LOOP_BYTE_ADDRESS = 2 * SLOT_COUNT;
+
+// The 24 values a write stores, from the gathered point codes and the loop flags.
+ModuleImage module_image(const ConverterConfig &config);

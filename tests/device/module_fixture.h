@@ -14,6 +14,9 @@
 using emulator::FaultOptions;
 using namespace std::chrono_literals;
 
+// A run takes about 2.6 s against a module that answers at once.
+constexpr int RUN_TIMEOUT_MS = 20000;
+
 struct ModuleFixture {
     // Torn down in reverse: the commands and the window before the module's line.
     RecordingPrompts prompts;
@@ -27,7 +30,7 @@ struct ModuleFixture {
         module = std::make_unique<emulator::ModuleServer>();
         form = std::make_unique<Form1>(prompts);
         commands = std::make_unique<DeviceCommands>(*form);
-        commands->port().set_port_name_map([this](qint16 n) {
+        commands->set_port_name_map([this](qint16 n) {
             return n == 1 ? module->port_name() : QStringLiteral("/dev/no-such-port-%1").arg(n);
         });
         commands->connect_buttons();
@@ -43,14 +46,6 @@ struct ModuleFixture {
         core().set_memory(memory);
         core().set_byte(device::IDENTITY_ADDRESS, device::IDENTITY_CODE);
         return module->open_pty();
-    }
-
-    // Port 1 opened at the line settings, the module misbehaving as told.
-    void open_port(const FaultOptions &faults = {})
-    {
-        core().set_faults(faults);
-        commands->port().setSettings(device::LINE_SETTINGS);
-        commands->port().setPortOpen(true);
     }
 
     emulator::ModuleCore &core() { return module->core(); }

@@ -1,7 +1,8 @@
-// The read and write sequences end to end: the real window, the real port over a pseudo-terminal
-// and the emulated module, with the failure paths of both.
+// The window's read and write end to end: the real window, the real port over a pseudo-terminal
+// and the emulated module, with the failure paths of both, and the COM PORT SETTINGS window.
 
 #include "com_port_dialog.h"
+#include "device_texts.h"
 #include "module_fixture.h"
 #include "slot_lists.h"
 
@@ -12,7 +13,7 @@
 #include <QSignalSpy>
 #include <QTextEdit>
 
-using namespace device;
+using namespace ui;
 
 namespace
 {
@@ -117,8 +118,9 @@ class TestDeviceSequences : public QObject
     {
         QTest::mouseClick(read ? m_fx->form->READ_CONFIG() : m_fx->form->WRITE_CONFIG(),
                           Qt::LeftButton);
-        QVERIFY(!m_fx->commands->running());
-        QVERIFY(!m_fx->commands->port().PortOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_fx->commands->running(), RUN_TIMEOUT_MS);
+        QVERIFY(!m_fx->commands->session().running());
+        QVERIFY(!m_fx->commands->link().is_open());
         QCOMPARE(m_fx->config().busy, FALSE16);
     }
 
@@ -179,7 +181,7 @@ private slots:
         QFETCH(Run, r);
         m_fx->core().set_faults(r.faults);
         m_fx->commands->set_port_number(qint16(r.port));
-        QSignalSpy dropped(&m_fx->commands->port(), &ComPort::line_dropped);
+        QSignalSpy dropped(&m_fx->commands->link(), &SerialLink::lost);
         run(r.read);
         QCOMPARE(m_history, QStringList(r.read ? STARTING_READ : STARTING_WRITE) + r.history);
         const bool success = r.history.last() == READ_SUCCESSFUL;
@@ -239,7 +241,7 @@ private slots:
             form.MENU1()->trigger();
             m_fx->commands->dialog()->List1()->setCurrentRow(2);
             QTest::mouseClick(m_fx->commands->dialog()->OKButton(), Qt::LeftButton);
-            QCOMPARE(m_fx->commands->port().CommPort(), 1); // held: the open port keeps its line
+            QCOMPARE(m_fx->commands->port_number(), 1); // held: the open port keeps its line
             ++clicks;
         });
         run(false);
@@ -249,7 +251,7 @@ private slots:
         QCOMPARE(form.status_background(), ui::GREEN);
         QCOMPARE(m_fx->module_bytes(), FULL_BYTES);
         QCOMPARE(m_fx->core().exchanges(), 2 + 2 * 24);
-        QCOMPARE(m_fx->commands->port().CommPort(), 3); // taken when the port closed
+        QCOMPARE(m_fx->commands->port_number(), 3); // taken when the port closed
     }
 
     void window_closed_mid_sequence()
@@ -261,7 +263,8 @@ private slots:
         QVERIFY(m_fx->core().exchanges() < 10);
         QCOMPARE(open_descriptors(), descriptors);
         m_fx->commands->READ_CONFIG(); // nothing starts on a window that has gone
-        QVERIFY(!m_fx->commands->port().PortOpen());
+        QVERIFY(!m_fx->commands->running());
+        QVERIFY(!m_fx->commands->link().is_open());
     }
 
     // The round trip: a clean write, then the module killed and restarted before each read back,
@@ -285,6 +288,40 @@ private slots:
         }
         QVERIFY(m_fx->restart_module());
         QCOMPARE(open_descriptors(), descriptors);
+    }
+
+    void com_window_data()
+    {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<int>("choose_row"); // -1: leave the list alone
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("port_after");
+        QTest::newRow("port 3, OK untouched") << 3 << -1 << true << 3;
+        QTest::newRow("choose 5, OK") << 1 << 4 << true << 5;
+        QTest::newRow("choose 2, Cancel") << 4 << 1 << false << 4;
+    }
+
+    void com_window()
+    {
+        QFETCH(int, port);
+        QFETCH(int, choose_row);
+        QFETCH(bool, ok);
+        QFETCH(int, port_after);
+        DeviceCommands &commands = *m_fx->commands;
+        commands.set_port_number(qint16(port));
+        m_fx->form->MENU1()->trigger();
+        ComPortDialog *dialog = commands.dialog();
+        QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
+        // An unconfirmed choice is forgotten: a second COM SETTINGS raises the same window afresh.
+        dialog->List1()->setCurrentRow(port % 5);
+        m_fx->form->MENU1()->trigger();
+        QCOMPARE(commands.dialog(), dialog);
+        QCOMPARE(dialog->List1()->currentRow(), port - 1);
+        if (choose_row >= 0)
+            dialog->List1()->setCurrentRow(choose_row);
+        QTest::mouseClick(ok ? dialog->OKButton() : dialog->CancelButton(), Qt::LeftButton);
+        QCOMPARE(commands.port_number(), port_after);
+        QTRY_VERIFY(!commands.dialog()); // discarded
     }
 };
 

@@ -1,8 +1,5 @@
 #include "frame_text.h"
 
-namespace emulator
-{
-
 namespace
 {
 constexpr char PRINTABLE_FIRST = 0x20;
@@ -23,5 +20,3 @@ QString frame_text(QByteArrayView bytes)
     }
     return QStringLiteral("%1  |%2|").arg(hex, text);
 }
-
-} // namespace emulator

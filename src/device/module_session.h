@@ -1,0 +1,86 @@
+#pragma once
+// The conversation with one module over one line: a read of its 24 configuration bytes or a
+// write that stores and verifies them, each opened by the attention handshake and the identity
+// check. Event-driven on the link's signals and one single-shot timer, so it never blocks and one
+// thread can run a session per port at once. Each exchange is reported by progress(), each run
+// ends with one finished().
+
+#include "link_timer.h"
+#include "serial_link.h"
+#include "session_result.h"
+
+#include <QObject>
+
+class ModuleSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    ModuleSession(SerialLink &link, LinkTimer &timer, QObject *parent = nullptr);
+    ~ModuleSession() override;
+
+    // Start a run on `device`; false, and nothing starts, while a run is going on (or, for a
+    // write, when a value does not fit in a byte). finished() always comes later, never from
+    // inside these calls.
+    bool read(const QString &device);
+    bool write(const QString &device, const ModuleImage &image);
+    // Ends the running run at once: the port is closed and finished() reports Aborted (or the
+    // outcome the run had just reached).
+    void abort();
+    bool running() const { return m_phase != Phase::Idle; }
+
+signals:
+    void progress(const SessionProgress &event);
+    void finished(const SessionResult &result);
+
+private:
+    enum class Phase {
+        Idle,
+        Opening,
+        Attention,  // handshake: "A" sent, waiting for the acknowledgement
+        Identity,   // reading address 63
+        ReadCell,   // reading a configuration byte
+        StoreCell,  // storing a configuration byte, waiting for the acknowledgement
+        VerifyCell, // reading the stored byte back
+        Final,      // the pacing wait after the last byte
+        Ending,     // the outcome is known; the port closes on the next turn of the event loop
+    };
+    enum class Wait { None, Pace, Reply };
+
+    bool start(SessionKind kind, const QString &device);
+    void send_attention();
+    void send_frame(const QByteArray &frame);
+    void begin_reply_wait();
+    void pace_then(Phase next);
+    void on_received();
+    void on_expired();
+    void on_lost(const QString &reason);
+    void reply_wait_over(bool by_tick);
+    void pace_over();
+    void attention_answered(bool by_tick);
+    void identity_answered();
+    void cell_answered();
+    void store_answered();
+    void next_cell();
+    // The value a reply carries, or why it carries none.
+    ExchangeStatus judge(std::optional<qint16> &value);
+    void report(ExchangeStatus status, std::optional<qint16> value = std::nullopt);
+    void fail(SessionOutcome outcome, ExchangeStatus status = ExchangeStatus::Ok,
+              const QString &reason = {});
+    void end(SessionOutcome outcome);
+    void conclude();
+    SessionStep step() const;
+    const MemoryCell &cell() const;
+    bool ending() const { return m_phase == Phase::Ending || m_phase == Phase::Idle; }
+
+    SerialLink &m_link;
+    LinkTimer &m_timer;
+    Phase m_phase = Phase::Idle;
+    Wait m_wait = Wait::None;
+    int m_attempt = 0;
+    std::size_t m_cell = 0; // position in the memory map
+    ModuleImage m_target;   // what a write stores
+    QByteArray m_sent;      // the last frame sent
+    QByteArray m_received;  // the last reply taken
+    SessionResult m_result;
+};

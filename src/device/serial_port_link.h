@@ -1,0 +1,37 @@
+#pragma once
+// SerialLink on a QSerialPort: the real line, with the traffic log.
+
+#include "serial_link.h"
+
+#include <QSerialPort>
+
+class SerialPortLink : public SerialLink
+{
+    Q_OBJECT
+
+public:
+    explicit SerialPortLink(QObject *parent = nullptr);
+    ~SerialPortLink() override;
+
+    bool open(const QString &device) override;
+    void close() override;
+    bool is_open() const override { return m_serial.isOpen(); }
+    bool send(const QByteArray &bytes) override;
+    qsizetype available() const override { return m_input.size(); }
+    QByteArray take() override;
+    void discard() override;
+    QString error_string() const override { return m_error; }
+
+    QString device() const { return m_serial.portName(); }
+
+private:
+    void read_arrived();
+    void on_error(QSerialPort::SerialPortError error);
+
+    QSerialPort m_serial;
+    // Everything received and not yet taken; read from the port as it arrives, so the log shows
+    // each piece at the moment it came.
+    QByteArray m_input;
+    QString m_error;
+    bool m_lost = false;
+};

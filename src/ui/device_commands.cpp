@@ -1,0 +1,265 @@
+#include "device_commands.h"
+
+#include "device_constants.h"
+#include "device_texts.h"
+#include "form1.h"
+#include "prompts.h"
+#include "slot_lists.h"
+#include "ui_constants.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace
+{
+
+constexpr int PANEL_NAME_BOX = 2; // Text(2)
+
+// Where a read puts each loop byte, in the order of their addresses.
+constexpr qint16 ConverterConfig::*LOOP_BYTE_FIELDS[] = {
+    &ConverterConfig::inllsb, &ConverterConfig::inlmsb, &ConverterConfig::outllsb,
+    &ConverterConfig::outlmsb};
+
+} // namespace
+
+DeviceCommands::DeviceCommands(Form1 &form, QObject *parent)
+    : QObject(parent), m_form(form), m_session(m_link, m_timer), m_port_number(device::START_PORT)
+{
+    connect(&m_session, &ModuleSession::progress, this, &DeviceCommands::on_progress);
+    connect(&m_session, &ModuleSession::finished, this, &DeviceCommands::on_finished);
+    connect(&form, &Form1::closing, this, &DeviceCommands::window_closing);
+}
+
+DeviceCommands::~DeviceCommands()
+{
+    delete m_dialog;
+}
+
+void DeviceCommands::connect_buttons()
+{
+    connect(m_form.READ_CONFIG(), &QPushButton::clicked, this, &DeviceCommands::READ_CONFIG);
+    connect(m_form.WRITE_CONFIG(), &QPushButton::clicked, this, &DeviceCommands::WRITE_CONFIG);
+    connect(m_form.MENU1(), &QAction::triggered, this, &DeviceCommands::MENU1);
+}
+
+void DeviceCommands::set_port_number(qint16 port_number)
+{
+    // The running run keeps the line it opened.
+    if (m_running)
+        m_pending_port = port_number;
+    else
+        m_port_number = port_number;
+}
+
+void DeviceCommands::MENU1()
+{
+    if (!m_dialog) {
+        m_dialog = new ComPortDialog(&m_form);
+        m_dialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_dialog, &ComPortDialog::port_chosen, this, &DeviceCommands::set_port_number);
+    }
+    // A change held for the end of a running run is what the operator chose last.
+    m_dialog->prepare(chosen_port());
+    m_dialog->show();
+    m_dialog->raise();
+    m_dialog->activateWindow();
+}
+
+// Starting and ending ---------------------------------------------------------------------------
+
+bool DeviceCommands::begin()
+{
+    // A click that arrives while a run goes on is ignored: the port and the window's variables
+    // belong to the running one. Once the window has gone, nothing starts.
+    if (m_running || m_closing)
+        return false;
+    m_running = true;
+    emit sequence_started();
+    return true;
+}
+
+void DeviceCommands::end()
+{
+    m_running = false;
+    if (m_pending_port)
+        m_port_number = *std::exchange(m_pending_port, std::nullopt);
+    emit sequence_finished();
+}
+
+void DeviceCommands::READ_CONFIG()
+{
+    if (!begin())
+        return;
+    m_form.config().busy = TRUE16;
+    m_form.show_status(ui::STARTING_READ, ui::YELLOW);
+    m_form.Text(PANEL_NAME_BOX)->setText(QString());
+    m_session.read(m_port_name_map(m_port_number));
+}
+
+void DeviceCommands::WRITE_CONFIG()
+{
+    if (!begin())
+        return;
+    ConverterConfig &config = m_form.config();
+    m_form.show_status(ui::STARTING_WRITE, ui::YELLOW);
+    config.error_flag = 0;
+    m_form.gather_point_codes();
+    // Nothing is sent, and the port is not even opened, for a configuration not entered.
+    if (config.error_flag == INCOMPLETE_INPUT || config.error_flag == INCOMPLETE_OUTPUT) {
+        report(config.error_flag == INCOMPLETE_INPUT ? ui::INPUTS_NOT_ENTERED
+                                                     : ui::OUTPUTS_NOT_ENTERED,
+               false);
+        end();
+        return;
+    }
+    // Taken once, now, so that toggles pressed while the write runs cannot mix two
+    // configurations in the module.
+    if (!m_session.write(m_port_name_map(m_port_number), module_image(config))) {
+        report(ui::BAD_DATA, false);
+        end();
+    }
+}
+
+void DeviceCommands::window_closing()
+{
+    if (m_dialog)
+        m_dialog->close();
+    m_closing = true;
+    m_session.abort();
+}
+
+// What each exchange shows ----------------------------------------------------------------------
+
+void DeviceCommands::on_progress(const SessionProgress &event)
+{
+    show_exchange(event);
+    if (event.value)
+        m_form.config().A = *event.value;
+    if (event.kind == SessionKind::Read && event.step == SessionStep::Configuration)
+        take_read_value(event.address);
+}
+
+void DeviceCommands::show_exchange(const SessionProgress &event)
+{
+    if (event.step == SessionStep::Handshake)
+        return;
+    // A store's read-back colours the line; the reads only make sure it is shown.
+    const bool store = event.kind == SessionKind::Write && event.step == SessionStep::Configuration;
+    if (!store)
+        m_form.show_status_line();
+    switch (event.status) {
+    case ExchangeStatus::Ok:
+        if (store)
+            m_form.set_status_background(ui::YELLOW);
+        m_form.set_status_text(ui::COMMUNICATIONS_OK);
+        break;
+    case ExchangeStatus::Corrupted:
+        m_form.set_status_text(ui::COMMUNICATIONS_CORRUPTED);
+        break;
+    case ExchangeStatus::OutOfRange:
+        m_form.set_status_text(ui::DATA_OUT_OF_RANGE);
+        break;
+    case ExchangeStatus::FailedToVerify:
+        m_form.set_status_text(ui::DATA_FAILED_TO_VERIFY);
+        break;
+    case ExchangeStatus::Overflow:
+        // A number too large for the window's variables fails like the port.
+        port_failure();
+        break;
+    case ExchangeStatus::NotAcknowledged:
+        break;
+    }
+}
+
+void DeviceCommands::take_read_value(qint16 address)
+{
+    ConverterConfig &config = m_form.config();
+    if (address >= FIRST_LOOP_BYTE_ADDRESS) {
+        config.*LOOP_BYTE_FIELDS[address - FIRST_LOOP_BYTE_ADDRESS] = config.A;
+        return;
+    }
+    // The slot shows the value even when it was refused; a value that was not read leaves the
+    // one read before.
+    const MemoryCell &cell = memory_map()[static_cast<std::size_t>(address)];
+    const bool input = cell.content == CellContent::InputPointCode;
+    const bool taken = input ? m_form.load_input_slot(cell.slot, config.A)
+                             : m_form.load_output_slot(cell.slot, config.A);
+    if (!taken)
+        port_failure();
+    QLineEdit *box =
+        m_form.Text(input ? input_designation_box(cell.slot) : output_designation_box(cell.slot));
+    box->setText(ui::DESIGNATION);
+    box->hide();
+}
+
+// What the end shows ----------------------------------------------------------------------------
+
+void DeviceCommands::on_finished(const SessionResult &result)
+{
+    const bool read = result.kind == SessionKind::Read;
+    switch (result.outcome) {
+    case SessionOutcome::Success:
+        if (read)
+            m_form.apply_loop_bytes();
+        report(read ? ui::READ_SUCCESSFUL : ui::PROGRAMMED, true);
+        break;
+    case SessionOutcome::NoAnswer:
+        report(ui::FAILED_TO_RESPOND, false);
+        break;
+    case SessionOutcome::PortFailure:
+        port_failure();
+        // The steps after a port failure run on, each failing in turn, to the ending of the
+        // step where the line was lost.
+        if (result.step == SessionStep::Identity) {
+            identity_unconfirmed(result.kind);
+        } else if (result.step == SessionStep::Configuration) {
+            if (read)
+                take_read_value(result.address);
+            report(ui::BAD_DATA, false);
+        } else {
+            report(ui::FAILED_TO_RESPOND, false);
+        }
+        break;
+    case SessionOutcome::WrongModule:
+        mismatch_box(result.kind);
+        break;
+    case SessionOutcome::BadData:
+        if (result.step == SessionStep::Identity)
+            identity_unconfirmed(result.kind);
+        else
+            report(ui::BAD_DATA, false);
+        break;
+    case SessionOutcome::Aborted:
+        break;
+    }
+    if (read)
+        m_form.config().busy = FALSE16;
+    end();
+}
+
+void DeviceCommands::identity_unconfirmed(SessionKind kind)
+{
+    // An identity that was not read properly proves nothing about the module's kind, even when
+    // an earlier run left the right code behind.
+    if (m_form.config().A != device::IDENTITY_CODE)
+        mismatch_box(kind);
+    else
+        report(ui::BAD_DATA, false);
+}
+
+void DeviceCommands::mismatch_box(SessionKind kind)
+{
+    m_form.prompts().message(ui::MISMATCH_TITLE,
+                             kind == SessionKind::Read ? ui::READ_MISMATCH : ui::WRITE_MISMATCH);
+}
+
+void DeviceCommands::report(const QString &text, bool success)
+{
+    m_form.show_status(text, success ? ui::GREEN : ui::RED);
+}
+
+void DeviceCommands::port_failure()
+{
+    m_form.show_status(ui::INCORRECT_PORT_SETTINGS, ui::RED);
+}

@@ -1,0 +1,79 @@
+#pragma once
+// The main window's device commands: READ_CONFIG, WRITE_CONFIG and MENU1 (COM SETTINGS). They run
+// the module session on the chosen port and show its exchanges and its end in the status line
+// and the slots, in the order and with the texts the window has always shown.
+
+#include "com_port_dialog.h"
+#include "module_session.h"
+#include "port_names.h"
+#include "serial_port_link.h"
+#include "tick_timer.h"
+
+#include <QObject>
+#include <QPointer>
+#include <optional>
+
+class Form1;
+
+class DeviceCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DeviceCommands(Form1 &form, QObject *parent = nullptr);
+    ~DeviceCommands() override;
+
+    // True from a click on READ_CONFIG or WRITE_CONFIG until the run and its boxes have ended;
+    // other commands must not start meanwhile.
+    bool running() const { return m_running; }
+    // Connects the window's READ_CONFIG and WRITE_CONFIG buttons and its MENU1 item.
+    void connect_buttons();
+
+    // The COM port number. A change while a run holds the port takes effect when it ends.
+    void set_port_number(qint16 port_number);
+    qint16 port_number() const { return m_port_number; }
+    // The number chosen last, whether it has taken effect or still waits for the run's end.
+    qint16 chosen_port() const { return m_pending_port.value_or(m_port_number); }
+    // Tests point port numbers at pseudo-terminals.
+    void set_port_name_map(PortNameMap map) { m_port_name_map = std::move(map); }
+
+    ModuleSession &session() { return m_session; }
+    const SerialLink &link() const { return m_link; }
+    // The COM PORT SETTINGS window while it is open, else null.
+    ComPortDialog *dialog() const { return m_dialog; }
+
+public slots:
+    void MENU1();
+    void READ_CONFIG();
+    void WRITE_CONFIG();
+
+signals:
+    void sequence_started();
+    void sequence_finished();
+
+private:
+    bool begin();
+    void end();
+    void on_progress(const SessionProgress &event);
+    void on_finished(const SessionResult &result);
+    void show_exchange(const SessionProgress &event);
+    // Puts the value last read (the window's A) where the byte at `address` belongs.
+    void take_read_value(qint16 address);
+    // The identity byte could not be read: the A of an earlier run decides what is shown.
+    void identity_unconfirmed(SessionKind kind);
+    void mismatch_box(SessionKind kind);
+    void report(const QString &text, bool success);
+    void port_failure();
+    void window_closing();
+
+    Form1 &m_form;
+    SerialPortLink m_link;
+    TickTimer m_timer;
+    ModuleSession m_session;
+    QPointer<ComPortDialog> m_dialog;
+    PortNameMap m_port_name_map = platform_port_name;
+    qint16 m_port_number;
+    std::optional<qint16> m_pending_port;
+    bool m_running = false;
+    bool m_closing = false;
+};
