@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 SHOTS_DIR ?= screenshots
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup configure build run test screenshot demo clean
+.PHONY: all setup configure build run test screenshot demo fuzz clean
 
 all: build
 
@@ -36,5 +36,9 @@ screenshot: build
 	@xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD_DIR)/bin/converter-screenshot $(SHOTS_DIR)
 	@echo "Screenshots written to $(abspath $(SHOTS_DIR))/"
 
+# Both libFuzzer targets, FUZZ_SECONDS each (default 300), in build-fuzz/ with clang.
+fuzz: setup
+	@scripts/fuzz.sh
+
 clean:
-	rm -rf $(BUILD_DIR) $(SHOTS_DIR)
+	rm -rf $(BUILD_DIR) $(SHOTS_DIR) build-fuzz

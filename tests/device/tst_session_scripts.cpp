@@ -1,0 +1,108 @@
+// The module session against scripted behaviour of the module's side: the line fuzzer's corpus
+// replayed, and a few scripts written by hand for paths a real line reaches only by chance.
+
+#include "fuzz/session_script.h"
+
+#include <QDir>
+#include <QTest>
+
+namespace
+{
+
+constexpr int WRITE = 0;
+constexpr int READ = 1;
+constexpr int SEED = 7;
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray script;
+    for (int value : values)
+        script += static_cast<char>(value);
+    return script;
+}
+
+// The module answers at once and each pacing wait ends: `count` exchanges, or stores with their
+// read-back (which follows the acknowledgement without a pacing wait).
+QByteArray honest(int count)
+{
+    return bytes({Honest, Tick}).repeated(count);
+}
+QByteArray stores(int count)
+{
+    return bytes({Honest, Honest, Tick}).repeated(count);
+}
+
+} // namespace
+
+class TestSessionScripts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void corpus_data()
+    {
+        QTest::addColumn<QString>("file");
+        const QDir corpus(QStringLiteral(SESSION_CORPUS));
+        const QStringList names = corpus.entryList(QDir::Files);
+        QVERIFY(!names.isEmpty());
+        for (const QString &name : names)
+            QTest::newRow(qPrintable(name)) << corpus.filePath(name);
+    }
+
+    // Whatever each script does to the line, the run ends and claims nothing it did not prove.
+    void corpus()
+    {
+        QFETCH(QString, file);
+        QFile script(file);
+        QVERIFY(script.open(QIODevice::ReadOnly));
+        const ScriptRun run = run_session_script(script.readAll());
+        QVERIFY2(run.broken.isEmpty(), qPrintable(run.broken));
+    }
+
+    void by_hand_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<SessionOutcome>("outcome");
+        QTest::addColumn<int>("done");
+        const QByteArray opening = honest(2); // the handshake and the identity
+        QTest::newRow("honest write")
+            << bytes({WRITE, SEED}) + opening + stores(24) << SessionOutcome::Success << 24;
+        QTest::newRow("honest read")
+            << bytes({READ, SEED}) + honest(2 + 24) << SessionOutcome::Success << 24;
+        // "D000D" with its last letter in lower case, after the first store.
+        QTest::newRow("store acknowledged in lower case")
+            << bytes({WRITE, SEED}) + opening + bytes({Damaged, 4, 0x20}) << SessionOutcome::BadData
+            << 0;
+        // "031" then the tick: too short to be a value.
+        QTest::newRow("three characters, then the tick")
+            << bytes({READ, SEED}) + opening + bytes({Prefix, 2, Tick}) << SessionOutcome::BadData
+            << 0;
+        // The identity's "V" straggles in after the tick, during the pacing wait, and is thrown
+        // away before the first store; the rest goes well.
+        QTest::newRow("a late character is not taken for the next reply")
+            << bytes({WRITE, SEED}) + honest(1) + bytes({Prefix, 3, Tick, Honest, Tick}) +
+                   stores(24)
+            << SessionOutcome::Success << 24;
+        QTest::newRow("line dropped during a pacing wait")
+            << bytes({READ, SEED}) + opening + honest(3) + bytes({Drop})
+            << SessionOutcome::PortFailure << 3;
+        QTest::newRow("a flood instead of the acknowledgement")
+            << bytes({WRITE, SEED}) + bytes({Flood, 'D', 31}) << SessionOutcome::NoAnswer << 0;
+        QTest::newRow("open refused") << bytes({0x0E, SEED}) << SessionOutcome::PortFailure << 0;
+    }
+
+    void by_hand()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(SessionOutcome, outcome);
+        QFETCH(int, done);
+        const ScriptRun run = run_session_script(script);
+        QVERIFY2(run.broken.isEmpty(), qPrintable(run.broken));
+        QVERIFY(run.result);
+        QCOMPARE(run.result->outcome, outcome);
+        QCOMPARE(run.result->done, done);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSessionScripts)
+#include "tst_session_scripts.moc"
