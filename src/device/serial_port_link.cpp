@@ -26,6 +26,7 @@ SerialPortLink::~SerialPortLink()
 bool SerialPortLink::open(const QString &device)
 {
     close();
+    m_device = device;
     m_serial.setPortName(device);
     if (!m_serial.open(QIODevice::ReadWrite)) {
         m_error = m_serial.errorString();

@@ -22,13 +22,15 @@ public:
     void discard() override;
     QString error_string() const override { return m_error; }
 
-    QString device() const { return m_serial.portName(); }
+    // The device as it was named to open(), for the traffic log.
+    QString device() const { return m_device; }
 
 private:
     void read_arrived();
     void on_error(QSerialPort::SerialPortError error);
 
     QSerialPort m_serial;
+    QString m_device;
     // Everything received and not yet taken; read from the port as it arrives, so the log shows
     // each piece at the moment it came.
     QByteArray m_input;
