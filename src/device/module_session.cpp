@@ -75,6 +75,8 @@ void ModuleSession::abort()
 
 void ModuleSession::send_attention()
 {
+    if (ending())
+        return;
     m_sent = attention_frame();
     if (!m_link.send(m_sent)) {
         fail(SessionOutcome::PortFailure, ExchangeStatus::Ok, m_link.error_string());
@@ -86,6 +88,8 @@ void ModuleSession::send_attention()
 
 void ModuleSession::send_frame(const QByteArray &frame)
 {
+    if (ending())
+        return;
     // Input that came after an earlier wait had ended answers no request of ours.
     m_link.discard();
     m_sent = frame;
@@ -107,6 +111,9 @@ void ModuleSession::begin_reply_wait()
 
 void ModuleSession::pace_then(Phase next)
 {
+    // A progress handler may have ended the run.
+    if (ending())
+        return;
     m_phase = next;
     m_wait = Wait::Pace;
     m_timer.start(TICK);

@@ -2,6 +2,9 @@
 // replayed, and a few scripts written by hand for paths a real line reaches only by chance.
 
 #include "fuzz/session_script.h"
+#include "manual_timer.h"
+#include "module_session.h"
+#include "scripted_link.h"
 
 #include <QDir>
 #include <QTest>
@@ -101,6 +104,31 @@ private slots:
         QVERIFY(run.result);
         QCOMPARE(run.result->outcome, outcome);
         QCOMPARE(run.result->done, done);
+    }
+
+    // Whoever listens may stop the run from inside a report; nothing is sent after that.
+    void abort_from_a_progress_handler()
+    {
+        ScriptedLink link;
+        ManualTimer timer;
+        ModuleSession session(link, timer);
+        std::optional<SessionResult> result;
+        connect(&session, &ModuleSession::progress, [&](const SessionProgress &event) {
+            if (event.step == SessionStep::Identity)
+                session.abort();
+        });
+        connect(&session, &ModuleSession::finished, [&](const SessionResult &r) { result = r; });
+        QVERIFY(session.read(QStringLiteral("/dev/scripted")));
+        link.deliver("D000D");
+        timer.fire();
+        link.deliver("0310V");
+        QVERIFY(result);
+        QCOMPARE(result->outcome, SessionOutcome::Aborted);
+        QVERIFY(!session.running() && !link.is_open() && !timer.armed());
+        const qsizetype entries = link.transcript.size();
+        timer.fire();
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(link.transcript.size(), entries);
     }
 };
 
