@@ -217,6 +217,9 @@ QString check_session_script(QByteArrayView bytes, std::optional<SessionResult> 
         case Trailing:
             link.deliver(std::exchange(honest, {}) + static_cast<char>(script.next()));
             break;
+        case Abort:
+            session.abort();
+            break;
         }
     }
     QCoreApplication::sendPostedEvents();

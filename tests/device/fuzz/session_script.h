@@ -32,5 +32,6 @@ enum ScriptAction {
     Doubled,  // what the module has said arrives twice
     Damaged,  // it arrives with one byte changed (next bytes: position, xor mask)
     Trailing, // it arrives with one more byte (next byte)
+    Abort,    // the run is stopped from outside (Ctrl-C, the window closing)
     SCRIPT_ACTIONS
 };
