@@ -1,5 +1,6 @@
 // Builds the main window and wires the commands to its buttons.
 
+#include "command_line.h"
 #include "device_commands.h"
 #include "file_commands.h"
 #include "form1.h"
@@ -7,15 +8,32 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QTextStream>
 
-namespace {
+namespace
+{
 constexpr qint16 START_UP_PORT = 1; // every run starts on COM 1; nothing is remembered
-}
+constexpr int EXIT_USAGE = 1;
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    {
+        // Without a window system, so --help and --version work on a machine without a display.
+        QCoreApplication plain(argc, argv);
+        set_program_identity();
+        if (const auto exit_code = CommandLine().answer_without_window(plain.arguments()))
+            return *exit_code;
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("converter-config"));
+    set_program_identity();
+    CommandLine command_line;
+    if (!command_line.read(QApplication::arguments())) {
+        QTextStream(stderr) << QApplication::applicationName() << ": " << command_line.error_text()
+                            << Qt::endl;
+        return EXIT_USAGE;
+    }
 
     QtPrompts prompts;
     Form1 form(prompts);
