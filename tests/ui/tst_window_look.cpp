@@ -36,9 +36,19 @@ constexpr int BOX_POLL_MS = 10;
 
 enum class Controls { Labels, CaptionButtons, Toggles, ListItems, TextBoxes, DialogControls };
 
-QString name_of(const QWidget *w, const QString &text)
+// Empty where `needed` fits `room`, else what does not fit where.
+QString overflow(const QWidget *w, const QString &text, const QRect &needed, const QRect &room)
 {
-    return QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(w->metaObject()->className()), text);
+    if (room.contains(needed))
+        return {};
+    return QStringLiteral("%1 \"%2\" needs %3x%4 at %5,%6 in %7x%8")
+        .arg(QString::fromLatin1(w->metaObject()->className()), text)
+        .arg(needed.width())
+        .arg(needed.height())
+        .arg(needed.left())
+        .arg(needed.top())
+        .arg(room.width())
+        .arg(room.height());
 }
 
 // The picked face: the designed one where it is installed, else a metric-compatible one.
@@ -49,36 +59,24 @@ bool metric_compatible(const QWidget *w)
            ui::METRIC_COMPATIBLE_FAMILIES.contains(family);
 }
 
-// What a label's text needs where the label draws it. Text of several lines needs them whole; a
-// single line only its ink, as the "=" signs were designed smaller than their font's line.
+// Text of several lines needs them whole; a single line only its ink, as the "=" signs were
+// designed smaller than their font's line.
 QString label_overflow(const QLabel *label)
 {
     const QRect room = label->contentsRect();
     const QFontMetrics metrics = label->fontMetrics();
-    QRect needed;
-    bool fits = false;
     if (label->wordWrap() || label->text().contains(u'\n')) {
         const int wrap = label->wordWrap() ? Qt::TextWordWrap : 0;
-        needed = metrics.boundingRect(room, int(label->alignment()) | wrap, label->text());
-        fits = needed.width() <= room.width() && needed.height() <= room.height();
-    } else {
-        const QRect line = QStyle::alignedRect(
-            Qt::LeftToRight, label->alignment(),
-            QSize(metrics.horizontalAdvance(label->text()), metrics.height()), room);
-        needed = metrics.tightBoundingRect(label->text())
-                     .translated(line.left(), line.top() + metrics.ascent());
-        fits = label->rect().contains(needed);
+        return overflow(label, label->text(),
+                        metrics.boundingRect(room, int(label->alignment()) | wrap, label->text()),
+                        room);
     }
-    if (fits)
-        return {};
-    return QStringLiteral("%1 needs %2x%3 at %4,%5 in %6x%7")
-        .arg(name_of(label, label->text()))
-        .arg(needed.width())
-        .arg(needed.height())
-        .arg(needed.left())
-        .arg(needed.top())
-        .arg(room.width())
-        .arg(room.height());
+    const QRect line = QStyle::alignedRect(
+        Qt::LeftToRight, label->alignment(),
+        QSize(metrics.horizontalAdvance(label->text()), metrics.height()), room);
+    const QRect ink = metrics.tightBoundingRect(label->text())
+                          .translated(line.left(), line.top() + metrics.ascent());
+    return overflow(label, label->text(), ink, label->rect());
 }
 
 QString button_overflow(const QPushButton *button)
@@ -89,30 +87,25 @@ QString button_overflow(const QPushButton *button)
     const QRect room =
         button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
     const QSize needed = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
-    if (needed.width() <= room.width() && needed.height() <= room.height())
-        return {};
-    return QStringLiteral("%1 needs %2x%3 in %4x%5")
-        .arg(name_of(button, button->text()))
-        .arg(needed.width())
-        .arg(needed.height())
-        .arg(room.width())
-        .arg(room.height());
+    return overflow(button, button->text(),
+                    QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, needed, room), room);
 }
 
 QString list_overflow(const QListWidget *list)
 {
+    QStyleOptionViewItem option;
+    option.initFrom(list->viewport());
+    option.font = list->font();
+    option.features = QStyleOptionViewItem::HasDisplay;
     for (int row = 0; row < list->count(); ++row) {
-        QStyleOptionViewItem option;
-        option.initFrom(list->viewport());
-        option.font = list->font();
-        option.features = QStyleOptionViewItem::HasDisplay;
-        const QModelIndex index = list->model()->index(row, 0);
-        const int needed = list->itemDelegate()->sizeHint(option, index).width();
-        if (needed > list->viewport()->width())
-            return QStringLiteral("%1 needs %2 in %3")
-                .arg(name_of(list, list->item(row)->text()))
-                .arg(needed)
-                .arg(list->viewport()->width());
+        const QSize needed = list->itemDelegate()->sizeHint(option, list->model()->index(row, 0));
+        const QRect item = list->visualItemRect(list->item(row));
+        const QString fault =
+            overflow(list, list->item(row)->text(),
+                     QRect(item.topLeft(), QSize(needed.width(), item.height())),
+                     QRect(item.left(), item.top(), list->viewport()->width(), item.height()));
+        if (!fault.isEmpty())
+            return fault;
     }
     return {};
 }
@@ -126,15 +119,9 @@ QString line_edit_overflow(const QLineEdit *edit)
                            ->subElementRect(QStyle::SE_LineEditContents, &option, edit)
                            .adjusted(LINE_EDIT_TEXT_MARGIN, 0, -LINE_EDIT_TEXT_MARGIN, 0);
     const QFontMetrics metrics = edit->fontMetrics();
-    if (metrics.horizontalAdvance(edit->text()) <= room.width() &&
-        metrics.height() <= room.height())
-        return {};
-    return QStringLiteral("%1 needs %2x%3 in %4x%5")
-        .arg(name_of(edit, edit->text()))
-        .arg(metrics.horizontalAdvance(edit->text()))
-        .arg(metrics.height())
-        .arg(room.width())
-        .arg(room.height());
+    const QSize needed(metrics.horizontalAdvance(edit->text()), metrics.height());
+    return overflow(edit, edit->text(),
+                    QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, needed, room), room);
 }
 
 } // namespace
@@ -218,7 +205,7 @@ private slots:
         const QList<QWidget *> found = controls(form, dialog, kind);
         QVERIFY(!found.isEmpty());
         for (QWidget *w : found) {
-            QVERIFY2(w->isVisible(), qPrintable(name_of(w, {})));
+            QVERIFY2(w->isVisible(), w->metaObject()->className());
             QVERIFY2(metric_compatible(w), qPrintable(QFontInfo(w->font()).family()));
             QString overflow;
             if (auto *label = qobject_cast<QLabel *>(w))
