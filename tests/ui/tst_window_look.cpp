@@ -3,7 +3,6 @@
 // offscreen desktop 1024 pixels wide, the narrowest the program is made for.
 
 #include "com_port_dialog.h"
-#include "device_constants.h"
 #include "file_texts.h"
 #include "form1.h"
 #include "message_dialog.h"
@@ -229,8 +228,6 @@ private slots:
         QTest::newRow("duplicate")
             << validation::DUPLICATE_ERROR_TITLE << validation::DUPLICATE_ERROR_TEXT;
         QTest::newRow("file mismatch") << files::MISMATCH_TITLE << files::MISMATCH_TEXT;
-        QTest::newRow("module mismatch on write")
-            << device::MISMATCH_TITLE << device::WRITE_MISMATCH;
         QTest::newRow("character not in the code page")
             << files::UNWRITABLE_TITLE
             << files::NOT_IN_CODE_PAGE_TEXT.arg(files::OUTPUT_DESIGNATION_FIELD.arg(10),
