@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 SHOTS_DIR ?= screenshots
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup configure build run test screenshot demo fuzz clean
+.PHONY: all setup configure build run test screenshot demo package fuzz clean
 
 all: build
 
@@ -27,6 +27,9 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+package: build
+	@cmake --build $(BUILD_DIR) --target package
 
 demo: build
 	@scripts/demo.sh $(BUILD_DIR)/bin

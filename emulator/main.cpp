@@ -17,7 +17,7 @@ namespace
 constexpr int EXIT_USAGE = 1;
 constexpr int EXIT_FAILED = 1;
 const QString APPLICATION_NAME = QStringLiteral("converter-emulator");
-const QString APPLICATION_VERSION = QStringLiteral("1.0.0");
+const QString APPLICATION_VERSION = QStringLiteral(CONVERTER_VERSION);
 const QString MESSAGE_PATTERN = QStringLiteral("%{time hh:mm:ss.zzz} %{message}");
 const QString QUIET_RULES = QStringLiteral("converter.emulator.frames.info=false");
 } // namespace

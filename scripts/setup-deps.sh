@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the screenshots need.
+# Installs the Debian packages the build, the tests, the screenshots and the package need.
 # As root it installs what is missing; otherwise it prints the exact command and fails.
 set -euo pipefail
 
 packages=(g++ cmake ninja-build make ccache pkg-config
           qt6-base-dev qt6-serialport-dev
-          fonts-dejavu-core xvfb xauth imagemagick xdotool)
+          fonts-dejavu-core fonts-liberation2 xvfb xauth imagemagick xdotool
+          dpkg-dev file help2man lintian appstream desktop-file-utils)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,7 +21,8 @@ if [ "$(id -u)" -eq 0 ]; then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # Waits for another apt or dpkg run to finish instead of failing at once.
+  apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}"
 else
   echo "Missing packages. Run this, then try again:"
   echo "  sudo apt-get install ${missing[*]}"

@@ -1,5 +1,6 @@
 // Builds the main window and wires the commands to its buttons.
 
+#include "command_line.h"
 #include "device_commands.h"
 #include "file_commands.h"
 #include "form1.h"
@@ -13,15 +14,37 @@
 namespace
 {
 constexpr qint16 START_UP_PORT = 1; // every run starts on COM 1; nothing is remembered
-}
+constexpr int EXIT_USAGE = 1;
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    {
+        // Without a window system, so --help and --version work on a machine without a display.
+        QCoreApplication plain(argc, argv);
+        set_program_identity();
+        if (const auto exit_code = CommandLine().answer_without_window(plain.arguments()))
+            return *exit_code;
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("converter-config"));
+    set_program_identity();
+    CommandLine command_line;
+    QTextStream err(stderr);
+    if (!command_line.read(QApplication::arguments())) {
+        err << QApplication::applicationName() << ": " << command_line.error_text() << Qt::endl;
+        return EXIT_USAGE;
+    }
+    // A log asked for on the command line must work; one left in the environment only warns.
     QString trace_error;
-    if (!start_line_trace_from_environment(&trace_error))
-        QTextStream(stderr) << QApplication::applicationName() << ": " << trace_error << Qt::endl;
+    if (!command_line.trace_destination().isEmpty()) {
+        if (!start_line_trace(command_line.trace_destination(), &trace_error)) {
+            err << QApplication::applicationName() << ": " << trace_error << Qt::endl;
+            return EXIT_USAGE;
+        }
+    } else if (!start_line_trace_from_environment(&trace_error)) {
+        err << QApplication::applicationName() << ": " << trace_error << Qt::endl;
+    }
 
     QtPrompts prompts;
     Form1 form(prompts);

@@ -1,6 +1,7 @@
 #include "com_port_dialog.h"
 
 #include "device_constants.h"
+#include "window_fonts.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -56,6 +57,7 @@ ComPortDialog::ComPortDialog(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(CAPTION);
     setModal(false);
+    setFont(design_font(ui::WINDOW_FAMILY, ui::WINDOW_FONT_POINTS, false));
 
     const QScreen *screen = QGuiApplication::primaryScreen();
     const double pixels_per_twip = (screen ? screen->logicalDotsPerInch() : 96.0) / TWIPS_PER_INCH;

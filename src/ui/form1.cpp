@@ -7,6 +7,7 @@
 #include "prompts.h"
 #include "slot_list.h"
 #include "ui_constants.h"
+#include "window_fonts.h"
 #include "window_icon.h"
 
 #include <QAction>
@@ -71,9 +72,6 @@ constexpr int RIGHT_COLUMN_LEFT = 7320;
 constexpr int RIGHT_COLUMN_WIDTH = 2535;
 constexpr int BUTTON_HEIGHT = 855;
 
-constexpr double WINDOW_FONT_POINTS = 8.25;
-const QString PRESSED_TOGGLE_STYLE = QStringLiteral(
-    "QPushButton:checked { background-color: #606060; color: white; border: 2px inset #303030; }");
 constexpr double EQUALS_FONT_POINTS = 14.25;
 constexpr double BUTTON_FONT_POINTS = 9.75;
 constexpr double STATUS_FONT_POINTS = 8.25;
@@ -85,16 +83,6 @@ constexpr int INPUT_HEADING_LABEL = 14;
 constexpr int OUTPUT_HEADING_LABEL = 24;
 constexpr int PANEL_CAPTION_LABEL = 6;
 constexpr int PANEL_NAME_BOX = 2;
-
-QFont font_of(const QString &family, double points, bool bold)
-{
-    // Falls back on the nearest sans face where the named one is not installed.
-    QFont font(family);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
 
 QFrame *make_outline(QWidget *parent)
 {
@@ -132,7 +120,7 @@ void Form1::build_window()
 
     setWindowTitle(ui::WINDOW_CAPTION);
     setWindowIcon(make_window_icon());
-    setFont(font_of(QStringLiteral("MS Sans Serif"), WINDOW_FONT_POINTS, true));
+    setFont(design_font(ui::WINDOW_FAMILY, ui::WINDOW_FONT_POINTS, true));
 
     m_central = new QWidget(this);
     m_central->setAutoFillBackground(true);
@@ -213,11 +201,8 @@ void Form1::build_slot(int k)
     const auto make_toggle = [&](int n, int left, const QString &tip) {
         auto *toggle = new QPushButton(ui::LOOP_CAPTION, m_central);
         toggle->setCheckable(true);
-        toggle->setFont(font_of(QStringLiteral("MS Sans Serif"), WINDOW_FONT_POINTS, true));
+        toggle->setFont(design_font(ui::WINDOW_FAMILY, ui::WINDOW_FONT_POINTS, true));
         toggle->setToolTip(tip);
-        // Some styles draw a pressed toggle barely darker than a released one; DATA-B must be
-        // seen at a glance.
-        toggle->setStyleSheet(PRESSED_TOGGLE_STYLE);
         place(toggle, left, TOGGLE_TOP + r, TOGGLE_WIDTH, TOGGLE_HEIGHT);
         m_toggles[static_cast<std::size_t>(n)] = toggle;
         connect(toggle, &QPushButton::toggled, this, [this, n] { loop_toggle_reaction(n); });
@@ -239,7 +224,7 @@ void Form1::build_slot(int k)
                      ui::DESIGNATION_TIP.arg(out_name));
 
     auto *equals = new QLabel(ui::EQUALS_CAPTION, m_central);
-    equals->setFont(font_of(QStringLiteral("Arial"), EQUALS_FONT_POINTS, true));
+    equals->setFont(design_font(ui::ARIAL_FAMILY, EQUALS_FONT_POINTS, true));
     equals->setAlignment(Qt::AlignCenter);
     place(equals, EQUALS_LEFT, EQUALS_TOP + r, EQUALS_SIZE, EQUALS_SIZE);
     m_equals[static_cast<std::size_t>(k - 1)] = equals;
@@ -269,7 +254,7 @@ void Form1::build_fixed_controls()
 
     m_text1 = new QTextEdit(m_central);
     m_text1->setReadOnly(true);
-    m_text1->setFont(font_of(QStringLiteral("Arial"), STATUS_FONT_POINTS, false));
+    m_text1->setFont(design_font(ui::ARIAL_FAMILY, STATUS_FONT_POINTS, false));
     QTextOption centred(Qt::AlignHCenter);
     centred.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_text1->document()->setDefaultTextOption(centred);
@@ -285,7 +270,7 @@ void Form1::build_fixed_controls()
         text->setAlignment(Qt::AlignCenter);
         text->setAttribute(Qt::WA_TransparentForMouseEvents);
         button->setAccessibleName(caption);
-        button->setFont(font_of(QStringLiteral("Arial"), BUTTON_FONT_POINTS, true));
+        button->setFont(design_font(ui::ARIAL_FAMILY, BUTTON_FONT_POINTS, true));
         button->setToolTip(tip);
         place(button, RIGHT_COLUMN_LEFT, top, RIGHT_COLUMN_WIDTH, BUTTON_HEIGHT);
         text->setGeometry(button->rect().adjusted(4, 2, -4, -2));
@@ -299,7 +284,7 @@ void Form1::build_fixed_controls()
     auto *panel = new QLineEdit(m_central);
     panel->setMaxLength(ui::PANEL_NAME_MAX_LENGTH);
     panel->setAlignment(Qt::AlignCenter);
-    panel->setFont(font_of(QStringLiteral("MS Sans Serif"), WINDOW_FONT_POINTS, false));
+    panel->setFont(design_font(ui::WINDOW_FAMILY, ui::WINDOW_FONT_POINTS, false));
     panel->setToolTip(ui::PANEL_NAME_TIP);
     place(panel, 3480, 7920, 2415, 285);
     m_texts[PANEL_NAME_BOX] = panel;

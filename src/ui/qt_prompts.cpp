@@ -1,20 +1,12 @@
 #include "qt_prompts.h"
 
-#include <QAbstractButton>
+#include "message_dialog.h"
+
 #include <QFileDialog>
-#include <QIcon>
-#include <QLabel>
-#include <QMessageBox>
 
 void QtPrompts::message(const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, m_parent);
-    // The texts are laid out line by line; let the box grow to the longest line instead of
-    // wrapping lines in the middle.
-    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
-        label->setWordWrap(false);
-    // Some styles decorate dialog buttons with an icon; the box shows none at all.
-    box.button(QMessageBox::Ok)->setIcon(QIcon());
+    MessageDialog box(title, text, m_parent);
     box.exec();
 }
 

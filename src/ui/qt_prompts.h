@@ -1,5 +1,5 @@
 #pragma once
-// Prompts shown with the real QMessageBox and QFileDialog.
+// Prompts shown with a real modal box and QFileDialog.
 
 #include "prompts.h"
 
