@@ -1,12 +1,16 @@
-// Renders the main window in two states into PNG files: as it starts, and with three slots
-// filled (one of them on DATA-B), so the layout can be checked without clicking through it.
+// Renders the main window in three states into PNG files: as it starts, with three slots filled
+// (one of them on DATA-B), and after those slots were written into an emulated module, so the
+// layout can be checked without clicking through it.
 
+#include "device_commands.h"
 #include "form1.h"
+#include "module_server.h"
 #include "prompts.h"
 #include "slot_lists.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -87,6 +91,24 @@ int main(int argc, char *argv[])
     const QString filled_path = QDir(folder).filePath(QStringLiteral("three-slots.png"));
     if (!save_shot(form, filled_path)) {
         err << "could not write " << filled_path << Qt::endl;
+        return 1;
+    }
+
+    // The same slots written into a module played on a pseudo-terminal, to the green end.
+    emulator::ModuleServer module;
+    if (!module.open_pty()) {
+        err << "no pseudo-terminal for the module: " << module.error_string() << Qt::endl;
+        return 1;
+    }
+    DeviceCommands device(form);
+    device.set_port_name_map([&module](qint16) { return module.port_name(); });
+    QEventLoop written;
+    QObject::connect(&device, &DeviceCommands::sequence_finished, &written, &QEventLoop::quit);
+    device.WRITE_CONFIG();
+    written.exec();
+    const QString written_path = QDir(folder).filePath(QStringLiteral("finished-write.png"));
+    if (!save_shot(form, written_path)) {
+        err << "could not write " << written_path << Qt::endl;
         return 1;
     }
     return 0;
