@@ -192,8 +192,7 @@ SaveResult save_in_place(const QString &path, const QByteArray &bytes)
 LoadedFile load_record_file(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat info {
-    };
+    struct stat info = {};
     if (::stat(name.constData(), &info) != 0)
         return refused(errno == ENOENT || errno == ENOTDIR ? LoadStatus::NotFound
                                                            : LoadStatus::AccessDenied);
@@ -222,8 +221,7 @@ LoadedFile load_record_file(const QString &path)
 SaveResult save_record_file(const QString &path, const QByteArray &bytes)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat old {
-    };
+    struct stat old = {};
     const bool replaces = ::stat(name.constData(), &old) == 0;
     // Renaming over a device or a pipe would replace it, and writing into one may block.
     if (replaces && !S_ISREG(old.st_mode))
