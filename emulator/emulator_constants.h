@@ -28,6 +28,10 @@ inline constexpr int VALUE_SCALE = 10;
 inline constexpr int VALUE_DIGITS = 4;
 inline constexpr char VALUE_END = 'V';
 
+// A real line: 9600 baud, and a start bit, 8 data bits and a stop bit per byte.
+inline constexpr int LINE_BAUD = 9600;
+inline constexpr int LINE_BITS_PER_BYTE = 10;
+
 // Bytes taken from the line per read call.
 inline constexpr int READ_CHUNK = 256;
 

@@ -27,6 +27,7 @@ const QString FORGET = QStringLiteral("forget");
 const QString DROP_AFTER = QStringLiteral("drop-after");
 const QString PIECES = QStringLiteral("pieces");
 const QString PIECE_GAP = QStringLiteral("piece-gap");
+const QString LINE_RATE = QStringLiteral("line-rate");
 const QString DEVICE = QStringLiteral("device");
 const QString ALL = QStringLiteral("all");
 
@@ -72,6 +73,7 @@ bool read_faults(const QCommandLineParser &parser, FaultOptions &faults, QString
 {
     faults.silent = parser.isSet(SILENT);
     faults.lower_case_ack = parser.isSet(LOWER_CASE_ACK);
+    faults.line_rate = parser.isSet(LINE_RATE);
     if (parser.isSet(ANSWER_FROM)) {
         const auto n = number_in_range(ANSWER_FROM, parser.value(ANSWER_FROM), 1, MAX_COUNT, error);
         if (!n)
@@ -169,9 +171,9 @@ void add_emulator_options(QCommandLineParser &parser)
         "V (31 -> 0310V).\n"
         "Each frame is logged in hex and text on standard error. Ctrl-C, SIGTERM or SIGHUP stop it "
         "cleanly: the line closes, the link goes, the memory is written to the --dump file.\n"
-        "The faults that shape replies (--short, --extra, --delay, --pieces) apply to every "
-        "reply, the --raw-reply ones included. In texts, \\xHH stands for any byte and \\\\ "
-        "for a backslash."));
+        "The faults that shape replies (--short, --extra, --delay, --pieces) and --line-rate "
+        "apply to every reply, the --raw-reply ones included. In texts, \\xHH stands for any byte "
+        "and \\\\ for a backslash."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
@@ -229,6 +231,10 @@ void add_emulator_options(QCommandLineParser &parser)
          QStringLiteral("n[,n...]")},
         {PIECE_GAP, QStringLiteral("Fault: wait <ms> milliseconds between pieces."),
          QStringLiteral("ms")},
+        {LINE_RATE,
+         QStringLiteral("Pace the line as a real one at 9600 baud 8N1 (about 1.04 ms a byte): a "
+                        "frame takes its length in byte times to arrive, and a reply comes back "
+                        "one byte per byte time, after any --delay and with any --piece-gap.")},
     });
 }
 

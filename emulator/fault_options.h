@@ -40,6 +40,9 @@ struct FaultOptions {
     // Each reply is sent in pieces of these sizes (the rest in a last piece), piece_gap apart.
     QList<int> pieces;
     milliseconds piece_gap{0};
+    // Paces the line as a real one at LINE_BAUD: a frame takes its length in byte times to
+    // arrive, and every reply byte takes one more byte time on its way back.
+    bool line_rate = false;
 
     friend bool operator==(const FaultOptions &, const FaultOptions &) = default;
 };

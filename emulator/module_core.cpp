@@ -28,6 +28,10 @@ bool valid_address(int address)
     return address >= 0 && address < MEMORY_SIZE;
 }
 
+// About 1.04 ms at 9600 baud.
+constexpr std::chrono::duration<double, std::milli> BYTE_TIME{1000.0 * LINE_BITS_PER_BYTE /
+                                                              LINE_BAUD};
+
 } // namespace
 
 ModuleCore::ModuleCore(const FaultOptions &faults) : m_faults(faults)
@@ -55,7 +59,10 @@ void ModuleCore::set_byte(int address, quint8 value)
 
 QList<ReplyPiece> ModuleCore::feed(QByteArrayView bytes)
 {
+    const qsizetype carried = m_input.size();
     m_input.append(bytes);
+    qsizetype taken = 0;
+    LineClock line;
     QList<ReplyPiece> replies;
     while (!m_input.isEmpty()) {
         const Match match = match_frame(m_input);
@@ -64,12 +71,17 @@ QList<ReplyPiece> ModuleCore::feed(QByteArrayView bytes)
         if (match == Match::None) {
             log(QStringLiteral("<- %1  not a frame, dropped").arg(frame_text(m_input.first(1))));
             m_input.remove(0, 1);
+            ++taken;
             continue;
         }
         const qsizetype length = m_input.front() == ATTENTION ? 1 : FRAME_LENGTH;
         const QByteArray frame = m_input.first(length);
         m_input.remove(0, length);
-        const QList<ReplyPiece> answer = answer_frame(frame);
+        taken += length;
+        // A frame takes its length in byte times to arrive; one behind others in the same
+        // chunk arrives after them.
+        line.arrival = BYTE_TIME * static_cast<double>(std::max(length, taken - carried));
+        const QList<ReplyPiece> answer = answer_frame(frame, line);
         replies += answer;
         if (!answer.isEmpty() && answer.last().drop_line) {
             // Nothing more arrives on a line that is gone.
@@ -98,12 +110,14 @@ ModuleCore::Match ModuleCore::match_frame(QByteArrayView input)
     return available == FRAME_LENGTH ? Match::Whole : Match::Partial;
 }
 
-QList<ReplyPiece> ModuleCore::answer_frame(QByteArrayView frame)
+QList<ReplyPiece> ModuleCore::answer_frame(QByteArrayView frame, LineClock &line)
 {
     const QString received = QStringLiteral("<- %1").arg(frame_text(frame));
     if (m_faults.drop_after && m_exchanges >= *m_faults.drop_after) {
         log(QStringLiteral("%1  line dropped after %2 exchanges").arg(received).arg(m_exchanges));
-        return {ReplyPiece{{}, milliseconds{0}, true}};
+        const milliseconds when =
+            m_faults.line_rate ? std::chrono::round<milliseconds>(line.arrival) : milliseconds{0};
+        return {ReplyPiece{{}, when, true}};
     }
     ++m_exchanges;
     if (m_faults.silent) {
@@ -131,9 +145,20 @@ QList<ReplyPiece> ModuleCore::answer_frame(QByteArrayView frame)
     }
     log(QStringLiteral("%1  %2").arg(received, meaning));
 
-    const QList<ReplyPiece> pieces = shape(reply);
+    const QList<ReplyPiece> pieces = shape(reply, line);
     if (pieces.isEmpty())
         log(QStringLiteral("   no answer"));
+    if (m_faults.line_rate && !pieces.isEmpty()) {
+        // One line per reply, not one per byte.
+        QByteArray bytes;
+        for (const ReplyPiece &piece : pieces)
+            bytes += piece.bytes;
+        log(QStringLiteral("-> %1  at line rate, %2 to %3 ms")
+                .arg(frame_text(bytes))
+                .arg(pieces.first().delay.count())
+                .arg(pieces.last().delay.count()));
+        return pieces;
+    }
     for (const ReplyPiece &piece : pieces) {
         const QString when = piece.delay.count() > 0
                                  ? QStringLiteral("  after %1 ms").arg(piece.delay.count())
@@ -183,7 +208,7 @@ QByteArray ModuleCore::acknowledgement() const
     return ack;
 }
 
-QList<ReplyPiece> ModuleCore::shape(QByteArray reply) const
+QList<ReplyPiece> ModuleCore::shape(QByteArray reply, LineClock &line) const
 {
     if (m_faults.reply_length >= 0)
         reply.truncate(m_faults.reply_length);
@@ -201,7 +226,23 @@ QList<ReplyPiece> ModuleCore::shape(QByteArray reply) const
     }
     if (offset < reply.size())
         pieces.append({reply.mid(offset), delay, false});
-    return pieces;
+    return m_faults.line_rate ? pace(pieces, line) : pieces;
+}
+
+// Each byte leaves when its piece is due after the frame's arrival and the way back is free,
+// and arrives one byte time later: one piece per byte, at that moment.
+QList<ReplyPiece> ModuleCore::pace(const QList<ReplyPiece> &pieces, LineClock &line) const
+{
+    QList<ReplyPiece> paced;
+    for (const ReplyPiece &piece : pieces) {
+        const LineTime due = line.arrival + piece.delay;
+        for (const char byte : piece.bytes) {
+            line.free_from = std::max(due, line.free_from) + BYTE_TIME;
+            paced.append(
+                {QByteArray(1, byte), std::chrono::round<milliseconds>(line.free_from), false});
+        }
+    }
+    return paced;
 }
 
 void ModuleCore::log(const QString &line) const

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <chrono>
 #include <functional>
 
 namespace emulator
@@ -52,13 +53,21 @@ private:
     enum class Match { Whole, Partial, None };
     static Match match_frame(QByteArrayView input);
 
-    QList<ReplyPiece> answer_frame(QByteArrayView frame);
+    // Line-rate pacing within one feed, counted from the arrival of the chunk's first byte.
+    using LineTime = std::chrono::duration<double, std::milli>;
+    struct LineClock {
+        LineTime arrival{0};   // the frame being answered has fully arrived
+        LineTime free_from{0}; // the way back carries nothing more after this
+    };
+
+    QList<ReplyPiece> answer_frame(QByteArrayView frame, LineClock &line);
     QByteArray answer_attention();
     QByteArray answer_store(int address, quint8 value);
     QByteArray answer_read(int address) const;
     bool keeps_store(int address) const;
     QByteArray acknowledgement() const;
-    QList<ReplyPiece> shape(QByteArray reply) const;
+    QList<ReplyPiece> shape(QByteArray reply, LineClock &line) const;
+    QList<ReplyPiece> pace(const QList<ReplyPiece> &pieces, LineClock &line) const;
     void log(const QString &line) const;
 
     Memory m_memory{};

@@ -7,6 +7,7 @@
 #include "line_trace.h"
 #include "qt_prompts.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QPushButton>
 #include <QTextStream>
@@ -51,11 +52,21 @@ int main(int argc, char *argv[])
     prompts.set_parent(&form);
 
     DeviceCommands device(form);
-    device.connect_buttons();
     device.set_port_number(START_UP_PORT);
+    FileCommands files(form);
+
+    // While an open waits for a slow file, the device commands wait their turn.
+    QObject::connect(form.READ_CONFIG(), &QPushButton::clicked, &device, [&] {
+        if (!files.running())
+            device.READ_CONFIG();
+    });
+    QObject::connect(form.WRITE_CONFIG(), &QPushButton::clicked, &device, [&] {
+        if (!files.running())
+            device.WRITE_CONFIG();
+    });
+    QObject::connect(form.MENU1(), &QAction::triggered, &device, &DeviceCommands::MENU1);
 
     // While a device sequence holds the window's state, the file commands wait their turn.
-    FileCommands files(form);
     QObject::connect(form.READ_FILE(), &QPushButton::clicked, &files, [&] {
         if (!device.running())
             files.READ_FILE();

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <chrono>
 
 namespace files
 {
@@ -51,11 +52,46 @@ inline const QString SAVE_FAILED_KEPT_TEXT =
 inline const QString SAVE_FAILED_CHECK_TEXT =
     QStringLiteral("THE CONFIGURATION FILE WAS WRITTEN BUT DOES NOT READ BACK THE SAME:\n%1\n%2\n"
                    "SAVE THE CONFIGURATION AGAIN, PREFERABLY TO ANOTHER DISK.");
+// A file written in place (its folder takes no new files) that could not be put back either;
+// %3 is the copy of its earlier content.
+inline const QString SAVE_FAILED_COPY_TEXT = QStringLiteral(
+    "THE CONFIGURATION FILE COULD NOT BE WRITTEN AND MAY NOW BE INCOMPLETE:\n%1\n%2\n"
+    "ITS EARLIER CONTENT HAS BEEN KEPT IN:\n%3");
 
 inline const QString READ_BACK_DIFFERS =
     QStringLiteral("ITS CONTENT DIFFERS FROM WHAT WAS WRITTEN.");
+inline const QString SAVE_NOT_A_FILE =
+    QStringLiteral("IT IS NOT AN ORDINARY FILE (A FOLDER, A DEVICE OR A PIPE).");
+inline const QString SAVE_OLD_TOO_LARGE =
+    QStringLiteral("ITS FOLDER TAKES NO NEW FILES, AND THE FILE IS TOO LARGE TO KEEP A COPY OF.");
+inline const QString SAVE_NO_COPY =
+    QStringLiteral("ITS FOLDER TAKES NO NEW FILES, AND NO COPY OF THE FILE COULD BE MADE IN:\n%1");
+
+// An open that was refused or gave up before reading a record; %1 is the path.
+inline const QString OPEN_FAILED_TITLE = QStringLiteral("FILE READ FAILURE");
+// %2 is what the path is instead of a file.
+inline const QString OPEN_NOT_A_FILE_TEXT =
+    QStringLiteral("%1\nIS %2, NOT A FILE ON A DISK.\n"
+                   "ONLY A CONFIGURATION FILE CAN BE OPENED; NOTHING HAS BEEN READ.");
+inline const QString PIPE_KIND = QStringLiteral("A NAMED PIPE (FIFO)");
+inline const QString DEVICE_KIND = QStringLiteral("A DEVICE");
+inline const QString SOCKET_KIND = QStringLiteral("A SOCKET");
+inline const QString OTHER_KIND = QStringLiteral("A SPECIAL FILE");
+// %2 is the time limit in seconds.
+inline const QString OPEN_TIMED_OUT_TEXT =
+    QStringLiteral("%1\nCOULD NOT BE READ WITHIN %2 SECONDS: ITS DISK OR NETWORK SHARE DOES NOT "
+                   "ANSWER.\nTHE FILE READ OPERATION IS BEING ABANDONED; THE WINDOW IS UNCHANGED.");
 
 // A record written by this program is well under this; the reader never loads more.
 constexpr qint64 MAX_RECORD_FILE_BYTES = 4 * 1024 * 1024;
+
+// A file that loads within this is opened inside the click, as always; a slower one is waited
+// for with the window usable, up to the time limit.
+constexpr std::chrono::milliseconds OPEN_QUICK_WAIT{50};
+constexpr std::chrono::milliseconds OPEN_TIME_LIMIT{5000};
+
+// Where a file written in place keeps a copy of its earlier content while it is rewritten,
+// below the user's data folder; the temporary folder when that cannot be used.
+inline const QString BACKUP_FOLDER = QStringLiteral("backups");
 
 } // namespace files

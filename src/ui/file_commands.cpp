@@ -13,7 +13,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
+
+#include <chrono>
 
 namespace
 {
@@ -69,6 +72,25 @@ QString text_field_name(int field)
     return files::OUTPUT_DESIGNATION_FIELD.arg((field - FIRST_OUTPUT_FIELD) / 2 + 1);
 }
 
+QString kind_name(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Pipe:
+        return files::PIPE_KIND;
+    case FileKind::Device:
+        return files::DEVICE_KIND;
+    case FileKind::Socket:
+        return files::SOCKET_KIND;
+    default:
+        return files::OTHER_KIND;
+    }
+}
+
+QString in_seconds(std::chrono::milliseconds duration)
+{
+    return QString::number(std::chrono::duration<double>(duration).count());
+}
+
 QString character_name(char32_t c)
 {
     return files::CHARACTER_NAME
@@ -78,18 +100,55 @@ QString character_name(char32_t c)
 
 } // namespace
 
-FileCommands::FileCommands(Form1 &form, QObject *parent) : QObject(parent), m_form(form) {}
+FileCommands::FileCommands(Form1 &form, QObject *parent) : QObject(parent), m_form(form)
+{
+    connect(&m_loader, &RecordFileLoader::finished, this, &FileCommands::load_finished);
+}
+
+FileCommands::~FileCommands()
+{
+    if (running())
+        QGuiApplication::restoreOverrideCursor();
+}
 
 void FileCommands::READ_FILE()
 {
     ConverterConfig &config = m_form.config();
-    // A device read pumps events while it loads the window; a second load must not cut in.
-    if (config.busy == TRUE16)
+    // A device read pumps events while it loads the window, and a slow open waits for its file:
+    // a second load must not cut in.
+    if (config.busy == TRUE16 || running())
         return;
     config.busy = TRUE16;
     m_form.hide_status();
-    const OpenResult result = open_into_window();
+    const QString chosen =
+        m_form.prompts().open_file_name(files::OPEN_TITLE, files::FILE_FILTER, m_file_name);
+    if (chosen.isEmpty()) {
+        config.busy = FALSE16;
+        return;
+    }
+    m_file_name = chosen;
+    if (const std::optional<LoadedFile> file = m_loader.start(chosen)) {
+        finish_open(*file);
+        return;
+    }
+    // Nothing goes into the window while the file is awaited, so the operator's edits meanwhile
+    // are validated as always.
     config.busy = FALSE16;
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+}
+
+void FileCommands::load_finished(const LoadedFile &file)
+{
+    QGuiApplication::restoreOverrideCursor();
+    m_form.config().busy = TRUE16;
+    finish_open(file);
+}
+
+void FileCommands::finish_open(const LoadedFile &file)
+{
+    const OpenResult result = open_into_window(file);
+    m_form.config().busy = FALSE16;
+    const QString path = QDir::toNativeSeparators(m_file_name);
     switch (result) {
     case OpenResult::Done:
         m_form.check_assignments();
@@ -99,23 +158,35 @@ void FileCommands::READ_FILE()
     case OpenResult::Mismatch:
         m_form.prompts().message(files::MISMATCH_TITLE, files::MISMATCH_TEXT);
         break;
+    case OpenResult::NotAFile:
+        m_form.prompts().message(files::OPEN_FAILED_TITLE,
+                                 files::OPEN_NOT_A_FILE_TEXT.arg(path, kind_name(file.kind)));
+        break;
+    case OpenResult::TimedOut:
+        m_form.prompts().message(
+            files::OPEN_FAILED_TITLE,
+            files::OPEN_TIMED_OUT_TEXT.arg(path, in_seconds(m_loader.time_limit())));
+        break;
     }
 }
 
-FileCommands::OpenResult FileCommands::open_into_window()
+FileCommands::OpenResult FileCommands::open_into_window(const LoadedFile &file)
 {
-    const QString chosen =
-        m_form.prompts().open_file_name(files::OPEN_TITLE, files::FILE_FILTER, m_file_name);
-    if (chosen.isEmpty())
+    switch (file.status) {
+    case LoadStatus::AccessDenied:
         return OpenResult::Silent;
-    m_file_name = chosen;
-
-    const LoadedFile file = load_record_file(chosen);
-    if (file.status == LoadStatus::AccessDenied)
-        return OpenResult::Silent;
-    if (file.status == LoadStatus::NotFound || file.status == LoadStatus::ReadError)
+    case LoadStatus::NotAFile:
+        return OpenResult::NotAFile;
+    case LoadStatus::TimedOut:
+        return OpenResult::TimedOut;
+    case LoadStatus::NotFound:
+    case LoadStatus::ReadError:
         return OpenResult::Mismatch;
-    // A file longer than the limit still opens when its record ends within the part read.
+    case LoadStatus::Ok:
+    case LoadStatus::TooLarge:
+        // A file longer than the limit still opens when its record ends within the part read.
+        break;
+    }
 
     ConverterConfig &config = m_form.config();
     ConfigRecord record = staged_record(config);
@@ -167,8 +238,9 @@ bool FileCommands::load_slots()
 void FileCommands::WRITE_FILE()
 {
     ConverterConfig &config = m_form.config();
-    // Gathering in the middle of a load would save half of one configuration.
-    if (config.busy == TRUE16)
+    // Gathering in the middle of a load would save half of one configuration, and a save
+    // while an open waits for its file would be overwritten by it.
+    if (config.busy == TRUE16 || running())
         return;
     m_form.hide_status();
     config.error_flag = 0;
@@ -211,10 +283,23 @@ void FileCommands::WRITE_FILE()
     const SaveResult saved = save_record_file(chosen, record.bytes);
     if (saved.status == SaveStatus::Ok)
         return;
-    const QString &text = saved.status == SaveStatus::NotWritten ? files::SAVE_FAILED_KEPT_TEXT
-                                                                 : files::SAVE_FAILED_CHECK_TEXT;
-    m_form.prompts().message(files::SAVE_FAILED_TITLE,
-                             text.arg(QDir::toNativeSeparators(chosen), saved.reason));
+    const QString path = QDir::toNativeSeparators(chosen);
+    QString text;
+    switch (saved.status) {
+    case SaveStatus::NotWritten:
+        text = files::SAVE_FAILED_KEPT_TEXT.arg(path, saved.reason);
+        break;
+    case SaveStatus::Damaged:
+        text = files::SAVE_FAILED_CHECK_TEXT.arg(path, saved.reason);
+        break;
+    case SaveStatus::CopyKept:
+        text = files::SAVE_FAILED_COPY_TEXT.arg(path, saved.reason,
+                                                QDir::toNativeSeparators(saved.copy));
+        break;
+    case SaveStatus::Ok:
+        return;
+    }
+    m_form.prompts().message(files::SAVE_FAILED_TITLE, text);
 }
 
 ConfigRecord FileCommands::record_to_save() const

@@ -135,6 +135,24 @@ void TestEmulator::module_data()
     QTest::newRow("reply byte by byte") << u"--pieces 1,1,1,1 --piece-gap 5"_s << u"56003F303056"_s
                                         << u"0 + 3@5 + 1@10 + 0@15 + V@20"_s;
     QTest::newRow("pieces longer than the reply") << u"--pieces 2,10"_s << u"41"_s << u"D0 + 00D"_s;
+    // At 9600 baud a byte takes 1.04 ms: a frame arrives after its length in byte times, and
+    // each reply byte one byte time after the one before it (whole milliseconds, rounded).
+    QTest::newRow("line rate: attention")
+        << u"--line-rate"_s << u"41"_s << u"D@2 + 0@3 + 0@4 + 0@5 + D@6"_s;
+    QTest::newRow("line rate: read")
+        << u"--line-rate"_s << u"56003F303056"_s << u"0@7 + 3@8 + 1@9 + 0@10 + V@11"_s;
+    QTest::newRow("line rate: frame fed byte by byte")
+        << u"--line-rate"_s << u"56|00|3F|30|30|56"_s << u"|||||0@7 + 3@8 + 1@9 + 0@10 + V@11"_s;
+    // The second "A" arrives a byte time after the first; its reply waits for the first one's.
+    QTest::newRow("line rate: two frames in one chunk")
+        << u"--line-rate"_s << u"4141"_s
+        << u"D@2 + 0@3 + 0@4 + 0@5 + D@6 + D@7 + 0@8 + 0@9 + 0@10 + D@11"_s;
+    QTest::newRow("line rate, late")
+        << u"--line-rate --delay 100"_s << u"41"_s << u"D@102 + 0@103 + 0@104 + 0@105 + D@106"_s;
+    QTest::newRow("line rate, in pieces") << u"--line-rate --pieces 2 --piece-gap 10"_s << u"41"_s
+                                          << u"D@2 + 0@3 + 0@12 + 0@13 + D@14"_s;
+    QTest::newRow("line rate: drop once the frame is in")
+        << u"--line-rate --drop-after 0"_s << u"41"_s << u"<drop>@1"_s;
 }
 
 void TestEmulator::module()

@@ -1,6 +1,6 @@
-// Runs one save through the real window in a process of its own, under a limit a test must not
-// have: "nobody" (when run as root, who may write anywhere) or a file size in bytes. Prints the
-// title of every box the save showed, one a line.
+// Runs one save through the real window in a process of its own, under limits a test must not
+// have, given as a comma-separated list: "nobody" (when run as root, who may write anywhere)
+// and a file size in bytes. Prints the title and text of every box the save showed.
 
 #include "file_commands.h"
 #include "form1.h"
@@ -20,13 +20,15 @@ int main(int argc, char *argv[])
     if (argc != 3)
         return 2;
     constexpr uid_t NOBODY = 65534;
-    if (qstrcmp(argv[2], "nobody") == 0) {
-        if (geteuid() == 0 && (setgid(NOBODY) != 0 || setuid(NOBODY) != 0))
-            return 3;
-    } else {
+    for (const QByteArray &limit : QByteArray(argv[2]).split(',')) {
+        if (limit == "nobody") {
+            if (geteuid() == 0 && (setgid(NOBODY) != 0 || setuid(NOBODY) != 0))
+                return 3;
+            continue;
+        }
         // Without this the first write past the limit would kill the process.
         std::signal(SIGXFSZ, SIG_IGN);
-        const rlim_t bytes = QByteArray(argv[2]).toULongLong();
+        const rlim_t bytes = limit.toULongLong();
         const rlimit size{bytes, bytes};
         setrlimit(RLIMIT_FSIZE, &size);
     }
@@ -41,6 +43,6 @@ int main(int argc, char *argv[])
     commands.WRITE_FILE();
     QTextStream out(stdout);
     for (const RecordingPrompts::Message &message : prompts.messages)
-        out << message.title << '\n';
+        out << message.title << '\n' << message.text << '\n';
     return 0;
 }

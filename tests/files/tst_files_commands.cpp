@@ -10,7 +10,10 @@
 #include "validation_texts.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -18,15 +21,27 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
 #include <functional>
+#include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace
 {
 
 constexpr int PANEL_NAME_BOX = 2;
+constexpr uid_t NOBODY = 65534;
+// The window answers a click this soon while an open runs or waits (loose: an idle path answers
+// in well under a millisecond).
+constexpr qint64 CLICK_ANSWER_MS = 100;
+constexpr int CLICK_WAIT_MS = 5000;
 
 // Everything of the window that a file carries.
 QStringList state_of(const Form1 &form)
@@ -73,6 +88,29 @@ void put(const QString &path, const QByteArray &bytes)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
+// Milliseconds from posting a click on `button` until the window handles it, with `meanwhile`
+// run in between (the click waits in the queue while it runs); -1 if it is never handled.
+qint64 click_answer_ms(QAbstractButton *button, const std::function<void()> &meanwhile)
+{
+    QElapsedTimer timer;
+    qint64 answered = -1;
+    const auto connection =
+        QObject::connect(button, &QAbstractButton::clicked, [&] { answered = timer.elapsed(); });
+    timer.start();
+    QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+    meanwhile();
+    const bool handled = QTest::qWaitFor([&] { return answered >= 0; }, CLICK_WAIT_MS);
+    QObject::disconnect(connection);
+    return handled ? answered : -1;
+}
+
+struct stat status_of(const QString &path)
+{
+    struct stat info = {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info;
+}
+
 // A window with its commands, and a person who answers the file dialogs from a queue.
 struct Session {
     RecordingPrompts prompts;
@@ -84,7 +122,14 @@ struct Session {
     {
         prompts.on_message = [this](const auto &) { busy_during_a_box |= form.config().busy; };
     }
-    void open(const QString &path) { prompts.file_answers = {path}, commands.READ_FILE(); }
+    // An ordinary file opens inside the click; a machine too loaded to read it within the
+    // quick wait finishes it soon after.
+    void open(const QString &path)
+    {
+        prompts.file_answers = {path};
+        commands.READ_FILE();
+        QVERIFY(QTest::qWaitFor([this] { return !commands.running(); }));
+    }
     void save(const QString &path) { prompts.file_answers = {path}, commands.WRITE_FILE(); }
     // Title and text of every box shown so far.
     QStringList boxes() const
@@ -107,10 +152,16 @@ private slots:
     void save_over_a_file_and_open_round_trip();
     void save_checks_in_order_data();
     void save_checks_in_order();
-    void failed_save_keeps_the_old_file_data();
-    void failed_save_keeps_the_old_file();
+    void save_keeps_mode_and_owner_data();
+    void save_keeps_mode_and_owner();
+    void save_under_limits_data();
+    void save_under_limits();
     void open_failures_data();
     void open_failures();
+    void open_refuses_what_is_not_a_file_data();
+    void open_refuses_what_is_not_a_file();
+    void open_waits_for_a_slow_file_data();
+    void open_waits_for_a_slow_file();
     void open_applies_and_validates_the_record();
 
 private:
@@ -191,42 +242,111 @@ void TestFilesCommands::save_checks_in_order()
     QCOMPARE(seen + session.boxes(), shown);
 }
 
-void TestFilesCommands::failed_save_keeps_the_old_file_data()
+void TestFilesCommands::save_keeps_mode_and_owner_data()
 {
-    QTest::addColumn<QString>("limit");           // as the child takes it
-    QTest::newRow("file size limit") << u"512"_s; // the new record is over a kilobyte
-    QTest::newRow("folder not writable") << u"nobody"_s;
+    QTest::addColumn<uint>("mode");
+    QTest::addColumn<bool>("nobody_owns"); // else the test's own user
+    QTest::newRow("read-only") << 0444u << false;
+    QTest::newRow("group-readable") << 0640u << false;
+    QTest::newRow("another owner's") << 0640u << true;
 }
 
-// The save runs in a child process, which alone gets the limit.
-void TestFilesCommands::failed_save_keeps_the_old_file()
+void TestFilesCommands::save_keeps_mode_and_owner()
 {
-    QFETCH(QString, limit);
-    const QString folder = path(limit);
+    QFETCH(uint, mode);
+    QFETCH(bool, nobody_owns);
+    const bool root = ::geteuid() == 0;
+    if (nobody_owns && !root)
+        QSKIP("only root can save over another user's file");
+    const QString folder = path(QString::number(mode, 8) + (nobody_owns ? u"n"_s : u""_s));
     QVERIFY(QDir().mkpath(folder));
-    const QString file = QDir(folder).filePath(u"old.olc"_s);
+    const QString file = QDir(folder).filePath(u"kept.olc"_s);
     const QByteArray old = write_config_record(blank_record()).bytes;
     put(file, old);
-    // Anyone may write the old file, so only the folder can stop the save; nobody must reach
-    // the folder but not write in it.
+    const QByteArray name = QFile::encodeName(file);
+    QCOMPARE(chmod(name.constData(), mode), 0);
+    if (nobody_owns)
+        QCOMPARE(chown(name.constData(), NOBODY, NOBODY), 0);
+    const struct stat before = status_of(file);
+
+    Session session;
+    fill(session.form);
+    session.save(file);
+    // Root may write over a read-only file; anyone else is refused and told so.
+    const bool saved = root || (mode & S_IWUSR);
+    QCOMPARE(session.boxes().value(0), saved ? QString() : files::SAVE_FAILED_TITLE);
+    QCOMPARE(contents(file) != old, saved);
+    const struct stat after = status_of(file);
+    QCOMPARE(after.st_mode & 07777, mode);
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{u"kept.olc"_s});
+}
+
+void TestFilesCommands::save_under_limits_data()
+{
+    QTest::addColumn<QString>("limits");    // as the child takes them
+    QTest::addColumn<int>("padding");       // bytes added to the old file
+    QTest::addColumn<QStringList>("shown"); // pieces of the box, in order; none: saved
+    const QString kept = files::SAVE_FAILED_KEPT_TEXT.section(u'\n', -1);
+    const QString no_copy = files::SAVE_NO_COPY.section(u'\n', 0, 0);
+    // The new record is over a kilobyte, the old one under 512 bytes.
+    QTest::newRow("file size limit")
+        << u"512"_s << 0 << QStringList{files::SAVE_FAILED_TITLE, kept};
+    QTest::newRow("folder not writable: in place") << u"nobody"_s << 0 << QStringList();
+    QTest::newRow("in place, past the size limit: put back")
+        << u"nobody,512"_s << 0 << QStringList{files::SAVE_FAILED_TITLE, kept};
+    QTest::newRow("in place, no room for a copy")
+        << u"nobody,512"_s << 600 << QStringList{files::SAVE_FAILED_TITLE, no_copy, kept};
+}
+
+// The save runs in a child process, which alone gets the limits. The old file is writable by
+// anyone, so only the folder or the size limit can stop the save.
+void TestFilesCommands::save_under_limits()
+{
+    QFETCH(QString, limits);
+    QFETCH(int, padding);
+    QFETCH(QStringList, shown);
+    const QString folder = path(QString::fromLatin1(QTest::currentDataTag()));
+    const QString data = path(u"data of "_s + QString::fromLatin1(QTest::currentDataTag()));
+    QVERIFY(QDir().mkpath(folder) && QDir().mkpath(data));
+    const QString file = QDir(folder).filePath(u"old.olc"_s);
+    const QByteArray old = write_config_record(blank_record()).bytes + QByteArray(padding, ' ');
+    put(file, old);
     const QByteArray folder_name = QFile::encodeName(folder);
-    QCOMPARE(chmod(QFile::encodeName(file), 0666), 0);
-    if (limit == u"nobody") {
-        QCOMPARE(chmod(QFile::encodeName(m_dir.path()), 0755), 0);
-        QCOMPARE(chmod(folder_name, 0555), 0);
-    }
+    QCOMPARE(chmod(QFile::encodeName(file).constData(), 0666), 0);
+    // nobody must reach the folder but not write in it, and may keep copies in its data folder.
+    QCOMPARE(chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
+    QCOMPARE(chmod(QFile::encodeName(data).constData(), 0777), 0);
+    if (limits.contains(u"nobody"_s))
+        QCOMPARE(chmod(folder_name.constData(), 0555), 0);
 
     QProcess child;
-    child.start(QStringLiteral(SAVE_CHILD), {file, limit});
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"XDG_DATA_HOME"_s, data);
+    environment.insert(u"TMPDIR"_s, data); // where a copy goes when the data folder fails
+    child.setProcessEnvironment(environment);
+    child.start(QStringLiteral(SAVE_CHILD), {file, limits});
     QVERIFY(child.waitForFinished());
-    chmod(folder_name, 0755);
+    chmod(folder_name.constData(), 0755);
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 0);
-    QCOMPARE(QString::fromLocal8Bit(child.readAllStandardOutput()),
-             files::SAVE_FAILED_TITLE + u'\n');
-    QCOMPARE(contents(file), old);
+    const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
+    qsizetype at = 0;
+    for (const QString &piece : shown) {
+        at = output.indexOf(piece, at);
+        QVERIFY2(at >= 0, qPrintable(output));
+    }
+    QCOMPARE(output.isEmpty(), shown.isEmpty());
+    QCOMPARE(contents(file) == old, !shown.isEmpty());
+    QVERIFY(shown.isEmpty() == contents(file).contains("\"CHILD\""));
+    QCOMPARE(status_of(file).st_mode & 07777, 0666u);
+    // No temporary file beside it, and no copy left once the old content is safe.
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{u"old.olc"_s});
+    QDirIterator copies(data, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    QVERIFY2(!copies.hasNext(), qPrintable(copies.hasNext() ? copies.next() : QString()));
 }
 
 void TestFilesCommands::open_failures_data()
@@ -318,6 +438,127 @@ void TestFilesCommands::open_applies_and_validates_the_record()
     session.prompts.messages.clear();
     session.open(file);
     QCOMPARE(session.boxes(), (QStringList{files::MISMATCH_TITLE, files::MISMATCH_TEXT}));
+}
+
+void TestFilesCommands::open_refuses_what_is_not_a_file_data()
+{
+    QTest::addColumn<QString>("made");  // what the test puts at the path
+    QTest::addColumn<QString>("shown"); // what the box calls it; empty: no box
+    QTest::newRow("FIFO without a writer") << u"fifo"_s << files::PIPE_KIND;
+    QTest::newRow("FIFO with a silent writer") << u"fifo, writer"_s << files::PIPE_KIND;
+    QTest::newRow("pseudo-terminal") << u"pty"_s << files::DEVICE_KIND;
+    QTest::newRow("/dev/zero") << u"zero"_s << files::DEVICE_KIND;
+    // The system refuses to read a folder: silent, as any refused access.
+    QTest::newRow("folder") << u"folder"_s << QString();
+}
+
+// Each of these would block an open or a read for as long as nobody writes, or never end.
+void TestFilesCommands::open_refuses_what_is_not_a_file()
+{
+    QFETCH(QString, made);
+    QFETCH(QString, shown);
+    QString file = path(QString::fromLatin1(QTest::currentDataTag()).remove(u'/'));
+    const QByteArray name = QFile::encodeName(file);
+    // A writer that never writes, or the terminal's other side, held for the whole case.
+    int held = -1;
+    const auto close_held = qScopeGuard([&] {
+        if (held >= 0)
+            ::close(held);
+    });
+    if (made.startsWith(u"fifo"_s)) {
+        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        if (made.endsWith(u"writer"_s)) // read-write: Linux opens it without waiting for a reader
+            QVERIFY((held = ::open(name.constData(), O_RDWR | O_NONBLOCK)) >= 0);
+    } else if (made == u"pty"_s) {
+        QVERIFY((held = ::posix_openpt(O_RDWR | O_NOCTTY)) >= 0);
+        QVERIFY(::grantpt(held) == 0 && ::unlockpt(held) == 0);
+        file = QString::fromLocal8Bit(::ptsname(held));
+    } else if (made == u"zero"_s) {
+        file = u"/dev/zero"_s;
+    } else {
+        QVERIFY(QDir().mkpath(file));
+    }
+
+    Session session;
+    fill(session.form);
+    const QStringList before = state_of(session.form);
+    const qint64 answer = click_answer_ms(session.form.WRITE_CONFIG(), [&] { session.open(file); });
+    QVERIFY2(answer >= 0 && answer < CLICK_ANSWER_MS, qPrintable(QString::number(answer)));
+    QVERIFY(!session.commands.running());
+    QCOMPARE(session.boxes(),
+             (shown.isEmpty() ? QStringList()
+                              : QStringList{files::OPEN_FAILED_TITLE,
+                                            files::OPEN_NOT_A_FILE_TEXT.arg(file, shown)}));
+    QCOMPARE(session.form.config().busy, FALSE16);
+    QCOMPARE(state_of(session.form), before);
+}
+
+void TestFilesCommands::open_waits_for_a_slow_file_data()
+{
+    QTest::addColumn<bool>("arrives"); // the file comes while the window waits, or never
+    QTest::newRow("late file") << true;
+    QTest::newRow("disk that never answers") << false;
+}
+
+void TestFilesCommands::open_waits_for_a_slow_file()
+{
+    QFETCH(bool, arrives);
+    const ConfigRecord record = blank_record();
+    const QString file = path(u"slow.olc"_s);
+    put(file, write_config_record(record).bytes);
+    // Stands in for a hung network mount: the load waits until the test lets it go.
+    auto gate = std::make_shared<std::atomic<bool>>(false);
+    const auto let_go = [gate] {
+        *gate = true;
+        gate->notify_all();
+    };
+    const auto at_end = qScopeGuard(let_go);
+    Session session;
+    RecordFileLoader &loader = session.commands.loader();
+    loader.set_load_function([gate](const QString &name) {
+        gate->wait(false);
+        return load_record_file(name);
+    });
+    if (!arrives)
+        loader.set_time_limit(300ms);
+    fill(session.form);
+
+    session.prompts.file_answers = {file};
+    session.commands.READ_FILE();
+    QVERIFY(session.commands.running());
+    QCOMPARE(session.form.config().busy, FALSE16);
+    QVERIFY(QGuiApplication::overrideCursor());
+    // Meanwhile the window answers, ignores a second open and a save, and validates edits as
+    // always: OUT-4 on IN-4's own point and loop is refused.
+    const qint64 answer = click_answer_ms(session.form.WRITE_CONFIG(), [] {});
+    QVERIFY2(answer >= 0 && answer < CLICK_ANSWER_MS, qPrintable(QString::number(answer)));
+    session.commands.READ_FILE();
+    session.save(path(u"meanwhile.olc"_s));
+    QCOMPARE(session.prompts.file_requests.size(), 1);
+    QVERIFY(session.form.Text1()->isHidden());
+    session.form.set_list_position(output_module_list(4), 1);
+    QCOMPARE(session.boxes().value(0), validation::CHANNEL_ASSIGNMENT_ERROR_TITLE);
+    session.prompts.messages.clear();
+    const QStringList before = state_of(session.form);
+
+    if (arrives)
+        let_go();
+    QTRY_VERIFY(!session.commands.running());
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QCOMPARE(session.form.config().busy, FALSE16);
+    QVERIFY(!session.busy_during_a_box);
+    if (arrives) {
+        QCOMPARE(session.boxes(), QStringList());
+        QCOMPARE(session.form.Text(PANEL_NAME_BOX)->text(), record.panel);
+        return;
+    }
+    QCOMPARE(session.boxes(), (QStringList{files::OPEN_FAILED_TITLE,
+                                           files::OPEN_TIMED_OUT_TEXT.arg(file, u"0.3"_s)}));
+    QCOMPARE(state_of(session.form), before);
+    // The next open is a new one, on a disk that answers.
+    loader.set_load_function(load_record_file);
+    session.open(file);
+    QCOMPARE(session.form.Text(PANEL_NAME_BOX)->text(), record.panel);
 }
 
 QTEST_MAIN(TestFilesCommands)
