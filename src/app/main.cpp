@@ -6,10 +6,10 @@
 #include "form1.h"
 #include "line_trace.h"
 #include "qt_prompts.h"
+#include "window_commands.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QPushButton>
 #include <QTextStream>
 
 namespace
@@ -55,26 +55,7 @@ int main(int argc, char *argv[])
     device.set_port_number(START_UP_PORT);
     FileCommands files(form);
 
-    // While an open waits for a slow file, the device commands wait their turn.
-    QObject::connect(form.READ_CONFIG(), &QPushButton::clicked, &device, [&] {
-        if (!files.running())
-            device.READ_CONFIG();
-    });
-    QObject::connect(form.WRITE_CONFIG(), &QPushButton::clicked, &device, [&] {
-        if (!files.running())
-            device.WRITE_CONFIG();
-    });
-    QObject::connect(form.MENU1(), &QAction::triggered, &device, &DeviceCommands::MENU1);
-
-    // While a device sequence holds the window's state, the file commands wait their turn.
-    QObject::connect(form.READ_FILE(), &QPushButton::clicked, &files, [&] {
-        if (!device.running())
-            files.READ_FILE();
-    });
-    QObject::connect(form.WRITE_FILE(), &QPushButton::clicked, &files, [&] {
-        if (!device.running())
-            files.WRITE_FILE();
-    });
+    connect_window_commands(form, device, files);
 
     form.show();
     return QApplication::exec();

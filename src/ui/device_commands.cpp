@@ -7,9 +7,7 @@
 #include "slot_lists.h"
 #include "ui_constants.h"
 
-#include <QAction>
 #include <QLineEdit>
-#include <QPushButton>
 
 namespace
 {
@@ -34,13 +32,6 @@ DeviceCommands::DeviceCommands(Form1 &form, QObject *parent)
 DeviceCommands::~DeviceCommands()
 {
     delete m_dialog;
-}
-
-void DeviceCommands::connect_buttons()
-{
-    connect(m_form.READ_CONFIG(), &QPushButton::clicked, this, &DeviceCommands::READ_CONFIG);
-    connect(m_form.WRITE_CONFIG(), &QPushButton::clicked, this, &DeviceCommands::WRITE_CONFIG);
-    connect(m_form.MENU1(), &QAction::triggered, this, &DeviceCommands::MENU1);
 }
 
 void DeviceCommands::set_port_number(qint16 port_number)

@@ -26,8 +26,6 @@ public:
     // True from a click on READ_CONFIG or WRITE_CONFIG until the run and its boxes have ended;
     // other commands must not start meanwhile.
     bool running() const { return m_running; }
-    // Connects the window's READ_CONFIG and WRITE_CONFIG buttons and its MENU1 item.
-    void connect_buttons();
 
     // The COM port number. A change while a run holds the port takes effect when it ends.
     void set_port_number(qint16 port_number);

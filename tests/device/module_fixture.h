@@ -4,10 +4,12 @@
 
 #include "device_commands.h"
 #include "device_constants.h"
+#include "file_commands.h"
 #include "form1.h"
 #include "module_server.h"
 #include "recording_prompts.h"
 #include "ui_constants.h"
+#include "window_commands.h"
 
 #include <QTest>
 
@@ -23,6 +25,7 @@ struct ModuleFixture {
     std::unique_ptr<emulator::ModuleServer> module;
     std::unique_ptr<Form1> form;
     std::unique_ptr<DeviceCommands> commands;
+    std::unique_ptr<FileCommands> files;
 
     // False when the pseudo-terminal could not be made.
     bool start()
@@ -33,7 +36,8 @@ struct ModuleFixture {
         commands->set_port_name_map([this](qint16 n) {
             return n == 1 ? module->port_name() : QStringLiteral("/dev/no-such-port-%1").arg(n);
         });
-        commands->connect_buttons();
+        files = std::make_unique<FileCommands>(*form);
+        connect_window_commands(*form, *commands, *files);
         commands->set_port_number(1);
         return restart_module();
     }

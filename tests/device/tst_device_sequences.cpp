@@ -233,11 +233,14 @@ private slots:
         Form1 &form = *m_fx->form;
         QSignalSpy started(m_fx->commands.get(), &DeviceCommands::sequence_started);
         int clicks = 0;
-        // While the write waits: both device buttons and a port change through the COM window.
+        // While the write waits: the four buttons and a port change through the COM window.
         QTimer::singleShot(400ms, this, [&] {
             QVERIFY(m_fx->commands->running());
             QTest::mouseClick(form.READ_CONFIG(), Qt::LeftButton);
             QTest::mouseClick(form.WRITE_CONFIG(), Qt::LeftButton);
+            QTest::mouseClick(form.READ_FILE(), Qt::LeftButton);
+            QTest::mouseClick(form.WRITE_FILE(), Qt::LeftButton);
+            QVERIFY(m_fx->prompts.file_requests.isEmpty());
             form.MENU1()->trigger();
             m_fx->commands->dialog()->List1()->setCurrentRow(2);
             QTest::mouseClick(m_fx->commands->dialog()->OKButton(), Qt::LeftButton);
