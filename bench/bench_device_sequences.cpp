@@ -1,6 +1,7 @@
-// A full read and a full write against the emulator running as its own process, answering at
-// once and with every reply 90 ms late: wall time, processor time, peak memory, and how soon the
-// window handles an event that arrives while a sequence waits.
+// A full read and a full write through the window against the emulator running as its own
+// process: answering at once, with every reply 90 ms late, and at the pace of a real 9600-baud
+// line. Wall time against the floor each case allows, processor time, peak memory, and how soon
+// the window handles an event that arrives while a sequence waits.
 
 #include "device_commands.h"
 #include "form1.h"
@@ -36,6 +37,19 @@ constexpr double PACING_FLOOR_S = 2.6;
 constexpr int READ_REPLIES = 26;
 constexpr int WRITE_REPLIES = 50;
 constexpr int EMULATOR_START_MS = 5000;
+// On a 9600-baud 8N1 line every byte takes ten bit times. A read moves "A" and its acknowledgement
+// and 25 read frames with their replies; a write the handshake, the identity read and 24 stores,
+// each with its acknowledgement, read-back frame and reply.
+constexpr double BYTE_TIME_S = 10.0 / 9600.0;
+constexpr int READ_LINE_BYTES = 1 + 5 + 25 * (6 + 5);
+constexpr int WRITE_LINE_BYTES = 1 + 5 + (6 + 5) + 24 * (6 + 5 + 6 + 5);
+
+struct Case {
+    const char *label;
+    QStringList emulator_options;
+    int delay_ms;
+    bool line_rate;
+};
 
 // The window's thread only: the thread that posts the probe events is the bench's, not ours.
 double cpu_seconds()
@@ -96,10 +110,11 @@ void fill_window(Form1 &form)
     }
 }
 
-void measure(DeviceCommands &commands, Form1 &form, bool read, int delay_ms, const char *label)
+void measure(DeviceCommands &commands, Form1 &form, bool read, const Case &c)
 {
     const double floor_s =
-        PACING_FLOOR_S + (read ? READ_REPLIES : WRITE_REPLIES) * delay_ms / 1000.0;
+        PACING_FLOOR_S + (read ? READ_REPLIES : WRITE_REPLIES) * c.delay_ms / 1000.0 +
+        (c.line_rate ? (read ? READ_LINE_BYTES : WRITE_LINE_BYTES) : 0) * BYTE_TIME_S;
     LatencyProbe probe;
     std::atomic<bool> stop{false};
     std::thread poster([&] {
@@ -126,19 +141,20 @@ void measure(DeviceCommands &commands, Form1 &form, bool read, int delay_ms, con
     std::printf("%-24s %-5s wall %.3f s (%.1f %% over the %.2f s floor), processor %.1f ms "
                 "(%.2f %% of wall), peak memory %ld KiB, event latency median %.2f ms, "
                 "99th %.2f ms, max %.2f ms (%zu events); status \"%s\"\n",
-                label, read ? "read" : "write", seconds, 100.0 * (seconds - floor_s) / floor_s,
+                c.label, read ? "read" : "write", seconds, 100.0 * (seconds - floor_s) / floor_s,
                 floor_s, cpu * 1000.0, 100.0 * cpu / seconds, peak_kib(),
                 percentile(probe.latencies_ms, 0.5), percentile(probe.latencies_ms, 0.99),
                 percentile(probe.latencies_ms, 1.0), probe.latencies_ms.size(),
                 qPrintable(form.status_text()));
 }
 
-bool run_against(const QString &emulator, int delay_ms, const char *label)
+bool run_against(const QString &emulator, const Case &c)
 {
     QProcess module;
     module.setProcessChannelMode(QProcess::SeparateChannels);
     module.start(emulator, QStringList{QStringLiteral("--pty"), QStringLiteral("--quiet"),
-                                       QStringLiteral("--delay"), QString::number(delay_ms)});
+                                       QStringLiteral("--delay"), QString::number(c.delay_ms)} +
+                               c.emulator_options);
     if (!module.waitForReadyRead(EMULATOR_START_MS)) {
         std::printf("the emulator did not start: %s\n", qPrintable(module.errorString()));
         return false;
@@ -151,8 +167,8 @@ bool run_against(const QString &emulator, int delay_ms, const char *label)
     commands.set_port_name_map([pty](qint16) { return pty; });
     form.show();
     fill_window(form);
-    measure(commands, form, false, delay_ms, label);
-    measure(commands, form, true, delay_ms, label);
+    measure(commands, form, false, c);
+    measure(commands, form, true, c);
 
     module.terminate();
     module.waitForFinished();
@@ -168,9 +184,13 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QString emulator =
         QCoreApplication::applicationDirPath() + QStringLiteral("/converter-emulator");
-    if (!run_against(emulator, 0, "instant replies"))
-        return 1;
-    if (!run_against(emulator, 90, "replies 90 ms late"))
-        return 1;
+    const Case cases[] = {
+        {"instant replies", {}, 0, false},
+        {"replies 90 ms late", {}, 90, false},
+        {"9600-baud line", {QStringLiteral("--line-rate")}, 0, true},
+    };
+    for (const Case &c : cases)
+        if (!run_against(emulator, c))
+            return 1;
     return 0;
 }
