@@ -150,6 +150,7 @@ inline const QString PROGRESS_IDENTITY = QStringLiteral("identity");
 inline const QString PROGRESS_BYTES = QStringLiteral("%1/%2");
 inline const QString PROGRESS_DONE = QStringLiteral("%1/%2 done");
 inline const QString PROGRESS_FAILED = QStringLiteral("%1/%2 failed");
+inline const QString PROGRESS_INTERRUPTED = QStringLiteral("%1/%2 interrupted");
 inline const QString CURSOR_UP = QStringLiteral("\x1b[%1A");
 inline const QString CLEAR_LINE = QStringLiteral("\r\x1b[2K");
 inline const QString RESULT_LINE = QStringLiteral("%1: %2");

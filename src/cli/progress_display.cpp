@@ -73,7 +73,9 @@ void ProgressDisplay::finish(int index, const SessionResult &result)
     // Plain lines leave the end to the result line that follows.
     if (!m_terminal)
         return;
-    const QString &text = result.succeeded() ? PROGRESS_DONE : PROGRESS_FAILED;
+    const QString &text = result.succeeded()                          ? PROGRESS_DONE
+                          : result.outcome == SessionOutcome::Aborted ? PROGRESS_INTERRUPTED
+                                                                      : PROGRESS_FAILED;
     show(index, text.arg(result.done).arg(CONFIGURATION_BYTES));
 }
 
