@@ -6,7 +6,6 @@
 #include "file_texts.h"
 
 #include <QCommandLineParser>
-#include <array>
 
 using namespace cli;
 
@@ -18,13 +17,11 @@ struct CommandInfo {
     const QString &name;
     bool takes_ports;
 };
-const std::array<CommandInfo, 5> COMMANDS{{
-    {CliCommand::Check, CHECK, false},
-    {CliCommand::Show, SHOW, false},
-    {CliCommand::Write, WRITE, true},
-    {CliCommand::Read, READ, true},
+const CommandInfo COMMANDS[] = {
+    {CliCommand::Check, CHECK, false},  {CliCommand::Show, SHOW, false},
+    {CliCommand::Write, WRITE, true},   {CliCommand::Read, READ, true},
     {CliCommand::Verify, VERIFY, true},
-}};
+};
 
 const CommandInfo *find_command(const QString &name)
 {
