@@ -44,10 +44,10 @@ int main(int argc, char *argv[])
         QLoggingCategory::setFilterRules(QUIET_RULES);
 
     // Before the line opens, so a signal can never leave a link behind.
-    emulator::SignalWatcher watcher({SIGINT, SIGTERM, SIGHUP});
+    process::SignalWatcher watcher({SIGINT, SIGTERM, SIGHUP});
     QTextStream out(stdout);
     emulator::EmulatorWorker worker(*options, out);
-    QObject::connect(&watcher, &emulator::SignalWatcher::caught, &worker,
+    QObject::connect(&watcher, &process::SignalWatcher::caught, &worker,
                      [&worker](int signal_number) {
                          qCInfo(emulator::lcEmulator) << "stopping on signal" << signal_number;
                          worker.stop(0);

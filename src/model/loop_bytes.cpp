@@ -27,3 +27,12 @@ bool loop_bit_set(qint16 low_byte, qint16 high_byte, int slot)
     const qint16 byte = slot <= SLOTS_IN_LOW_BYTE ? low_byte : high_byte;
     return (byte & loop_bit_value(slot)) != 0;
 }
+
+ConverterConfig::Slots unpack_loop_flags(qint16 low_byte, qint16 high_byte)
+{
+    ConverterConfig::Slots flags{};
+    for (int k = 1; k <= SLOT_COUNT; ++k)
+        flags[static_cast<std::size_t>(k - 1)] =
+            loop_bit_set(low_byte, high_byte, k) ? loop_bit_value(k) : qint16(0);
+    return flags;
+}

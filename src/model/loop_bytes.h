@@ -22,3 +22,7 @@ LoopBytes pack_loop_bytes(const ConverterConfig::Slots &inl, const ConverterConf
 
 // Whether a slot's bit is set in the byte that holds it (low byte for 1..8, high for 9, 10).
 bool loop_bit_set(qint16 low_byte, qint16 high_byte, int slot);
+
+// The ten loop flags a load leaves, bit by bit: the slot's bit value where its bit is set, 0
+// elsewhere. Bits 2..7 of the high byte belong to no slot and are dropped.
+ConverterConfig::Slots unpack_loop_flags(qint16 low_byte, qint16 high_byte);

@@ -5,6 +5,7 @@
 #include "slot_lists.h"
 
 #include <array>
+#include <vector>
 
 // The forty list selections and twenty loop toggle states the rules look at.
 struct AssignmentSnapshot {
@@ -20,6 +21,11 @@ enum class AssignmentRule {
     OwnOutput,   // IN-k names OUT-k on the same loop: OUT-k is to be cleared
     OtherOutput, // IN-k names another slot's output on the same loop: IN-k goes back to "N/A"
 };
+
+// Every output j (ascending, k itself included) whose module, channel and loop IN-k (k = 1..10)
+// names; outputs of switched-off slots other than k are left out. Empty for an input without a
+// module letter or a channel.
+std::vector<int> outputs_named(const AssignmentSnapshot &snapshot, int k);
 
 // Which rule IN-k (k = 1..10) breaks. The own output is looked at first and wins; inputs are
 // never compared with inputs nor outputs with outputs, so shared sources and destinations pass.

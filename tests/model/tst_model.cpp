@@ -4,6 +4,7 @@
 #include "loop_bytes.h"
 #include "point_code.h"
 #include "slot_lists.h"
+#include "slot_loading.h"
 
 #include <QTest>
 
@@ -93,11 +94,61 @@ private slots:
             outl[static_cast<std::size_t>(k - 1)] = loop_bit_value(k);
         const LoopBytes packed = pack_loop_bytes(inl, outl);
         QCOMPARE((QList<int>{packed.inllsb, packed.inlmsb, packed.outllsb, packed.outlmsb}), bytes);
-        // Unpacking gives back exactly the pressed slots.
+        // Unpacking gives back exactly the pressed slots, and the flags they were packed from.
         for (int k = 1; k <= SLOT_COUNT; ++k) {
             QCOMPARE(loop_bit_set(packed.inllsb, packed.inlmsb, k), pressed_inputs.contains(k));
             QCOMPARE(loop_bit_set(packed.outllsb, packed.outlmsb, k), pressed_outputs.contains(k));
         }
+        QCOMPARE(unpack_loop_flags(packed.inllsb, packed.inlmsb), inl);
+        QCOMPARE(unpack_loop_flags(packed.outllsb, packed.outlmsb), outl);
+    }
+
+    // Bits that belong to no slot are dropped, bits above the byte too.
+    void unpack_ignores_foreign_bits()
+    {
+        QCOMPARE(unpack_loop_flags(0, 252), ConverterConfig::Slots{});
+        QCOMPARE(unpack_loop_flags(256 + 4, 255),
+                 (ConverterConfig::Slots{0, 0, 4, 0, 0, 0, 0, 0, 1, 2}));
+    }
+
+    // Where a load leaves the four lists of slot 3 for its two codes, and which list refuses.
+    void load_positions_data()
+    {
+        QTest::addColumn<int>("in_code");
+        QTest::addColumn<int>("out_code");
+        QTest::addColumn<QList<int>>("positions"); // input module, channel, output module, channel
+        QTest::addColumn<int>("refused_list");
+        QTest::newRow("A/1 to A/1") << 0 << 0 << QList<int>{1, 0, 0, 0} << 0;
+        QTest::newRow("F/8 to P/10") << 57 << 159 << QList<int>{6, 7, 15, 9} << 0;
+        QTest::newRow("N/A keeps the output it was given")
+            << 160 << 57 << QList<int>{0, -1, 5, 7} << 0;
+        QTest::newRow("output not assigned") << 12 << 200 << QList<int>{2, 2, -1, -1} << 0;
+        QTest::newRow("-1: module A, no channel") << -1 << -1 << QList<int>{1, -1, 0, -1} << 0;
+        QTest::newRow("input -2 refused")
+            << -2 << 0 << QList<int>{1, -1, 0, 0} << input_channel_list(3);
+        QTest::newRow("output -12 refused")
+            << 0 << -12 << QList<int>{1, 0, 0, -1} << output_channel_list(3);
+    }
+    void load_positions()
+    {
+        QFETCH(int, in_code);
+        QFETCH(int, out_code);
+        QFETCH(QList<int>, positions);
+        ConverterConfig::Slots in;
+        ConverterConfig::Slots out;
+        in.fill(NOT_ASSIGNED);
+        out.fill(NOT_ASSIGNED);
+        in[2] = static_cast<qint16>(in_code);
+        out[2] = static_cast<qint16>(out_code);
+        const SlotLoad load = load_slot_positions(in, out);
+        const auto at = [&](int list) { return int(load.positions[std::size_t(list - 1)]); };
+        QCOMPARE((QList<int>{at(input_module_list(3)), at(input_channel_list(3)),
+                             at(output_module_list(3)), at(output_channel_list(3))}),
+                 positions);
+        QTEST(load.refused_list, "refused_list");
+        // The other slots are switched off and show nothing else.
+        QCOMPARE(at(input_module_list(4)), int(NA_POSITION));
+        QCOMPARE(at(output_channel_list(10)), int(NO_SELECTION));
     }
 
     void gather_all_not_assigned()

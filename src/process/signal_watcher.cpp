@@ -5,7 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace emulator
+namespace process
 {
 
 namespace
@@ -60,4 +60,4 @@ void SignalWatcher::read_pipe()
         emit caught(static_cast<unsigned char>(byte));
 }
 
-} // namespace emulator
+} // namespace process

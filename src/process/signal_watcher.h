@@ -5,7 +5,7 @@
 #include <QSocketNotifier>
 #include <initializer_list>
 
-namespace emulator
+namespace process
 {
 
 // One instance per process: the handler reaches the pipe through a static descriptor.
@@ -28,4 +28,4 @@ private:
     QSocketNotifier *m_notifier = nullptr;
 };
 
-} // namespace emulator
+} // namespace process

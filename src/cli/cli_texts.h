@@ -1,0 +1,192 @@
+#pragma once
+// Fixed texts, keys and numbers of converter-cli, each defined once. Where the window has words
+// for a finding, the command line uses them (validation_texts.h, gathering.h, file_texts.h).
+
+#include <QString>
+
+namespace cli
+{
+
+// Exit codes.
+constexpr int EXIT_OK = 0;
+constexpr int EXIT_PROBLEM = 1;       // a file or a module is not as it should be
+constexpr int EXIT_USAGE = 2;         // a command line, a file or a folder the command cannot use
+constexpr int EXIT_INTERRUPTED = 130; // Ctrl-C or SIGTERM, as shells report a SIGINT
+
+inline const QString PROGRAM_NAME = QStringLiteral("converter-cli");
+
+// Commands and options.
+inline const QString CHECK = QStringLiteral("check");
+inline const QString SHOW = QStringLiteral("show");
+inline const QString WRITE = QStringLiteral("write");
+inline const QString READ = QStringLiteral("read");
+inline const QString VERIFY = QStringLiteral("verify");
+inline const QString OPTION_PORT = QStringLiteral("port");
+inline const QString OPTION_NAME = QStringLiteral("name");
+inline const QString OPTION_OUTPUT = QStringLiteral("output");
+inline const QString OPTION_OUTPUT_SHORT = QStringLiteral("o");
+inline const QString OPTION_FORCE = QStringLiteral("force");
+inline const QString OPTION_JSON = QStringLiteral("json");
+inline const QString OPTION_TRACE = QStringLiteral("trace");
+inline const QString OPTION_HELP = QStringLiteral("help");
+inline const QString OPTION_HELP_SHORT = QStringLiteral("h");
+inline const QString OPTION_VERSION = QStringLiteral("version");
+inline const QString JSON_ARGUMENT = QStringLiteral("--json");
+
+inline const QString DESCRIPTION = QStringLiteral(
+    "Checks, shows, writes, reads and verifies data converter configurations (.olc files)\n"
+    "and modules, with the same rules and conversions as the configuration window.\n"
+    "\n"
+    "Commands:\n"
+    "  check FILE...                       report damaged files, rule breaks, incomplete slots\n"
+    "  show FILE                           the panel name and the ten slots as a table\n"
+    "  write FILE --port P [--port P...]   program every module at once, each read back\n"
+    "  read --port P --name PANEL -o FILE  read a module and save what the window would save\n"
+    "  verify FILE --port P [--port P...]  list what each module holds differently\n"
+    "\n"
+    "P is a COM number (1 to 5, or COM1 to COM5) or the path of a serial device.\n"
+    "Exit codes: 0 all well, 1 a problem in a file or a module, 2 a usage or file error,\n"
+    "130 interrupted.");
+inline const QString COMMAND_ARGUMENT = QStringLiteral("command");
+inline const QString COMMAND_ARGUMENT_HELP = QStringLiteral("check, show, write, read or verify.");
+inline const QString COMMAND_SYNTAX = QStringLiteral("COMMAND [FILE...]");
+inline const QString PORT_HELP =
+    QStringLiteral("A module's port: COM number or device path. Repeat for several modules.");
+inline const QString NAME_HELP =
+    QStringLiteral("read: the panel name to save (at most 12 characters).");
+inline const QString OUTPUT_HELP = QStringLiteral("read: the file to save.");
+inline const QString FORCE_HELP = QStringLiteral("read: replace an existing file.");
+inline const QString JSON_HELP = QStringLiteral("One JSON document on standard output.");
+inline const QString TRACE_HELP =
+    QStringLiteral("Log the line traffic to FILE (\"-\" for standard error).");
+inline const QString HELP_HELP = QStringLiteral("Show this help.");
+inline const QString VERSION_HELP = QStringLiteral("Show the version.");
+inline const QString PORT_VALUE = QStringLiteral("P");
+inline const QString NAME_VALUE = QStringLiteral("PANEL");
+inline const QString FILE_VALUE = QStringLiteral("FILE");
+inline const QString USAGE_START = QStringLiteral("Usage: ");
+inline const QString USAGE_OPTIONS = QStringLiteral(" [options]");
+inline const QString VERSION_LINE = QStringLiteral("%1 %2");
+
+// Usage errors; each is printed after "converter-cli: ".
+inline const QString NO_COMMAND = QStringLiteral("no command given (try --help)");
+inline const QString UNKNOWN_COMMAND = QStringLiteral("unknown command \"%1\" (try --help)");
+inline const QString NEEDS_FILES = QStringLiteral("%1: name at least one file");
+inline const QString NEEDS_ONE_FILE = QStringLiteral("%1: name exactly one file");
+inline const QString TAKES_NO_FILE = QStringLiteral("%1: takes no file argument (\"%2\"); use -o");
+inline const QString NEEDS_PORT = QStringLiteral("%1: name a port with --port");
+inline const QString NEEDS_ONE_PORT = QStringLiteral("%1: name exactly one port");
+inline const QString NEEDS_OUTPUT = QStringLiteral("%1: name the file to save with -o");
+inline const QString OPTION_NOT_FOR = QStringLiteral("%1: --%2 is not an option of this command");
+inline const QString BAD_PORT =
+    QStringLiteral("--port %1: give a COM number from 1 to 5 or the path of a serial device");
+inline const QString SAME_PORT = QStringLiteral("--port %1 and --port %2 are the same port (%3)");
+inline const QString NAME_TOO_LONG =
+    QStringLiteral("--name \"%1\": %2 characters; the panel name box takes at most %3");
+inline const QString NAME_UNTYPABLE =
+    QStringLiteral("--name \"%1\": a control character cannot be typed into the panel name box");
+inline const QString NAME_UNWRITABLE = QStringLiteral("--name \"%1\": %2");
+inline const QString NAME_DOUBLE_QUOTE =
+    QStringLiteral("a configuration file cannot hold a double quote (\") in the panel name");
+inline const QString NAME_NOT_IN_CODE_PAGE =
+    QStringLiteral("a configuration file cannot hold the character %1 in the panel name");
+inline const QString CHARACTER_NAME = QStringLiteral("U+%1 (%2)");
+inline const QString OUTPUT_EXISTS =
+    QStringLiteral("%1: the file exists; give --force to replace it");
+inline const QString TRACE_FAILED = QStringLiteral("--trace %1");
+inline const QString ERROR_LINE = QStringLiteral("%1: %2");
+
+// Files.
+inline const QString FILE_NOT_FOUND = QStringLiteral("no such file");
+inline const QString FILE_ACCESS_DENIED = QStringLiteral("cannot be opened for reading");
+inline const QString FILE_READ_ERROR = QStringLiteral("reading it failed");
+inline const QString FILE_NOT_REGULAR =
+    QStringLiteral("not a regular file (a pipe, a device or a socket): not opened");
+inline const QString FILE_TIMED_OUT = QStringLiteral("reading it did not end in time");
+inline const QString FILE_UNREADABLE = QStringLiteral("%1: %2");
+inline const QString FILE_SOUND = QStringLiteral("%1: sound");
+inline const QString FILE_PROBLEM = QStringLiteral("%1: %2: %3");
+inline const QString DAMAGED_SHORT = QStringLiteral("the file ends before its 46th field");
+inline const QString DAMAGED_NOT_A_NUMBER =
+    QStringLiteral("a number field holds something other than a decimal number");
+inline const QString DAMAGED_OUT_OF_RANGE =
+    QStringLiteral("a number field does not fit in 16 bits");
+inline const QString DAMAGED_NO_CODE_PAGE =
+    QStringLiteral("this system cannot decode the file's Windows-1252 text");
+inline const QString DAMAGED_NO_POSITION =
+    QStringLiteral("the point code of %1 is %2, which names no channel");
+inline const QString OTHER_MODEL = QStringLiteral("the model field is \"%1\", not \"%2\"");
+inline const QString NAMES_OWN_OUTPUT = QStringLiteral("%1 names its own %2 (%3)");
+inline const QString NAMES_OTHER_OUTPUT = QStringLiteral("%1 names %2 (%3)");
+inline const QString NAME_LIST_SEPARATOR = QStringLiteral(", ");
+inline const QString NO_CHANNEL = QStringLiteral("%1 has no channel");
+inline const QString NO_MODULE = QStringLiteral("%1 has no module");
+inline const QString NO_MODULE_NO_CHANNEL = QStringLiteral("%1 has no module and no channel");
+inline const QString REFUSED = QStringLiteral("%1: refused, nothing was written to any module");
+inline const QString CANNOT_VERIFY =
+    QStringLiteral("%1: cannot be compared with a module, the window could not write it");
+inline const QString SAVE_NOT_WRITTEN = QStringLiteral("%1: not saved: %2");
+inline const QString SAVE_DAMAGED =
+    QStringLiteral("%1: written, but it does not read back the same: %2");
+
+// Points, loops and the table of `show`.
+inline const QString DATA_A = QStringLiteral("DATA-A");
+inline const QString DATA_B = QStringLiteral("DATA-B");
+inline const QString POINT = QStringLiteral("%1/%2 %3");   // "B/3 DATA-B"
+inline const QString POINT_CODE = QStringLiteral("%1/%2"); // "B/3"
+inline const QString NOT_ASSIGNED_MARK = QStringLiteral("N/A");
+inline const QString NOTHING_CHOSEN = QStringLiteral("-");
+inline const QString PANEL_LINE = QStringLiteral("PANEL NAME: %1");
+inline const QString TABLE_INPUT = QStringLiteral("INPUT");
+inline const QString TABLE_OUTPUT = QStringLiteral("OUTPUT");
+inline const QString TABLE_MODULE = QStringLiteral("MODULE");
+inline const QString TABLE_CHANNEL = QStringLiteral("CHANNEL");
+inline const QString TABLE_LOOP = QStringLiteral("LOOP");
+inline const QString TABLE_DESIGNATION = QStringLiteral("DESIGNATION");
+inline const QString COLUMN_GAP = QStringLiteral("  ");
+
+// Modules: progress and results.
+inline const QString PROGRESS_LINE = QStringLiteral("%1  %2  %3");
+inline const QString PROGRESS_OPENING = QStringLiteral("opening");
+inline const QString PROGRESS_HANDSHAKE = QStringLiteral("handshake");
+inline const QString PROGRESS_IDENTITY = QStringLiteral("identity");
+inline const QString PROGRESS_BYTES = QStringLiteral("%1/%2");
+inline const QString PROGRESS_DONE = QStringLiteral("%1/%2 done");
+inline const QString PROGRESS_FAILED = QStringLiteral("%1/%2 failed");
+inline const QString PROGRESS_INTERRUPTED = QStringLiteral("%1/%2 interrupted");
+inline const QString CURSOR_UP = QStringLiteral("\x1b[%1A");
+inline const QString CLEAR_LINE = QStringLiteral("\r\x1b[2K");
+inline const QString RESULT_LINE = QStringLiteral("%1: %2");
+inline const QString PROGRAMMED = QStringLiteral("programmed, all %1 bytes read back the same");
+inline const QString READ_DONE = QStringLiteral("read %1 bytes");
+inline const QString SAVED = QStringLiteral("read %1 bytes, saved %2");
+inline const QString IDENTICAL = QStringLiteral("holds what %1 says");
+inline const QString DIFFERENT = QStringLiteral("differs from %1:");
+inline const QString DIFFERENCE_LINE = QStringLiteral("  %1");
+inline const QString POINT_DIFFERS = QStringLiteral("%1: file %2, module %3");
+inline const QString LOOP_DIFFERS = QStringLiteral("%1 loop: file %2, module %3");
+inline const QString UNUSED_BITS_DIFFER =
+    QStringLiteral("address %1 (%2): file %3, module %4; bits 2 to 7 belong to no slot");
+inline const QString INPUT_LOOP_BYTE = QStringLiteral("IN-9, IN-10 loops");
+inline const QString OUTPUT_LOOP_BYTE = QStringLiteral("OUT-9, OUT-10 loops");
+inline const QString NO_ANSWER = QStringLiteral("no answer from the module");
+inline const QString PORT_NOT_OPENED = QStringLiteral("the port cannot be opened: %1");
+inline const QString LINE_FAILED = QStringLiteral("the line failed: %1");
+inline const QString WRONG_MODULE =
+    QStringLiteral("not a data converter module: identity byte %1, expected %2");
+inline const QString BAD_DATA = QStringLiteral("bad data at address %1: %2 (sent %3, received %4)");
+inline const QString NOT_ACKNOWLEDGED = QStringLiteral("the store was not acknowledged");
+inline const QString CORRUPTED = QStringLiteral("the reply is too short");
+inline const QString REPLY_OVERFLOW = QStringLiteral("the reply's number does not fit 16 bits");
+inline const QString OUT_OF_RANGE = QStringLiteral("the value is out of range");
+inline const QString FAILED_TO_VERIFY = QStringLiteral("the byte read back differs");
+inline const QString INTERRUPTED = QStringLiteral("interrupted");
+inline const QString NOT_STARTED = QStringLiteral("not started: a value does not fit in a byte");
+inline const QString PARTLY_PROGRAMMED =
+    QStringLiteral("%1; MAY BE PARTLY PROGRAMMED (%2 of %3 bytes verified)");
+inline const QString INTERRUPTED_SUMMARY = QStringLiteral("interrupted; ports closed");
+inline const QString INTERRUPTED_PARTLY =
+    QStringLiteral("interrupted; ports closed; may be partly programmed: %1");
+inline const QString FAILED_SUMMARY = QStringLiteral("%1 of %2 modules failed");
+
+} // namespace cli

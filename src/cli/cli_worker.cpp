@@ -1,0 +1,435 @@
+#include "cli_worker.h"
+
+#include "cli_texts.h"
+#include "json_report.h"
+#include "line_trace.h"
+#include "record_file.h"
+#include "run_report.h"
+#include "slot_table.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+
+using namespace cli;
+
+namespace
+{
+
+QString load_error(LoadStatus status)
+{
+    switch (status) {
+    case LoadStatus::NotFound:
+        return FILE_NOT_FOUND;
+    case LoadStatus::AccessDenied:
+        return FILE_ACCESS_DENIED;
+    case LoadStatus::ReadError:
+        return FILE_READ_ERROR;
+    case LoadStatus::NotAFile:
+        return FILE_NOT_REGULAR;
+    case LoadStatus::TimedOut:
+        return FILE_TIMED_OUT;
+    case LoadStatus::Ok:
+    case LoadStatus::TooLarge: // the window opens it when the record ends within what was read
+        break;
+    }
+    return {};
+}
+
+bool exists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+} // namespace
+
+CliWorker::CliWorker(const Streams &streams, PortNameMap port_names, QObject *parent)
+    : QObject(parent), m_streams(streams), m_port_names(std::move(port_names))
+{
+    connect(&m_runs, &ModuleRuns::progress, this,
+            [this](int index, const SessionProgress &event) { m_progress->update(index, event); });
+    connect(&m_runs, &ModuleRuns::ended, this,
+            [this](int index) { m_progress->finish(index, *m_runs.result(index)); });
+    connect(&m_runs, &ModuleRuns::finished, this, &CliWorker::runs_finished);
+}
+
+void CliWorker::start(const QStringList &arguments)
+{
+    const ParsedCommandLine parsed = parse_command_line(arguments, m_port_names);
+    switch (parsed.kind) {
+    case ParsedCommandLine::Print:
+        m_streams.out << parsed.text;
+        finish(EXIT_OK);
+        return;
+    case ParsedCommandLine::UsageError:
+        m_line.json = parsed.json;
+        stop_with_error(parsed.text);
+        return;
+    case ParsedCommandLine::Run:
+        break;
+    }
+    m_line = parsed.command_line;
+    m_json.insert(json_key::COMMAND, command_name(m_line.command));
+    // With --json, standard output carries the document alone.
+    QTextStream &progress = m_line.json ? m_streams.err : m_streams.out;
+    m_progress.emplace(progress, m_line.json ? m_streams.err_terminal : m_streams.out_terminal);
+    switch (m_line.command) {
+    case CliCommand::Check:
+        check();
+        break;
+    case CliCommand::Show:
+        show();
+        break;
+    case CliCommand::Write:
+        write();
+        break;
+    case CliCommand::Read:
+        read();
+        break;
+    case CliCommand::Verify:
+        verify();
+        break;
+    }
+}
+
+void CliWorker::interrupt()
+{
+    if (m_finished || m_interrupted)
+        return;
+    m_interrupted = true;
+    // Each run ends at once and the last one reports through runs_finished().
+    if (m_runs.running())
+        m_runs.abort();
+    else
+        finish(EXIT_INTERRUPTED);
+}
+
+// Commands on files ------------------------------------------------------------------------------
+
+void CliWorker::check()
+{
+    int exit_code = EXIT_OK;
+    QJsonArray files;
+    for (const QString &path : std::as_const(m_line.files)) {
+        QJsonObject file{{json_key::FILE_PATH, path}};
+        const LoadedFile loaded = load_record_file(path);
+        const QString error = load_error(loaded.status);
+        if (!error.isEmpty()) {
+            m_streams.err << ERROR_LINE.arg(PROGRAM_NAME, FILE_UNREADABLE.arg(path, error))
+                          << Qt::endl;
+            file.insert(json_key::STATUS, json_value::UNREADABLE);
+            file.insert(json_key::ERROR, error);
+            files.append(file);
+            exit_code = std::max(exit_code, EXIT_USAGE);
+            continue;
+        }
+        const RecordCheck checked = check_record(loaded.bytes);
+        if (!m_line.json) {
+            if (checked.sound())
+                m_streams.out << FILE_SOUND.arg(path) << Qt::endl;
+            report_problems(m_streams.out, path, checked.problems);
+        }
+        file.insert(json_key::STATUS, checked.sound() ? json_value::SOUND : json_value::PROBLEMS);
+        file.insert(json_key::PROBLEMS, problems_json(checked.problems));
+        files.append(file);
+        if (!checked.sound())
+            exit_code = std::max(exit_code, EXIT_PROBLEM);
+    }
+    m_json.insert(json_key::FILES, files);
+    finish(exit_code);
+}
+
+void CliWorker::show()
+{
+    const QString &path = m_line.files.first();
+    const auto checked = check_file(path);
+    if (!checked)
+        return;
+    m_json.insert(json_key::FILE_PATH, path);
+    if (!checked->opens()) {
+        report_problems(m_streams.err, path, checked->problems);
+        m_json.insert(json_key::PROBLEMS, problems_json(checked->problems));
+        finish(EXIT_PROBLEM);
+        return;
+    }
+    const WindowState &state = checked->opened.state;
+    if (!m_line.json)
+        for (const QString &line : slot_table(state))
+            m_streams.out << line << u'\n';
+    m_json.insert(json_key::PANEL, state.panel);
+    m_json.insert(json_key::SLOTS, slots_json(state));
+    finish(EXIT_OK);
+}
+
+// Commands on modules ----------------------------------------------------------------------------
+
+void CliWorker::write()
+{
+    const QString &path = m_line.files.first();
+    const auto checked = check_file(path);
+    if (!checked)
+        return;
+    m_json.insert(json_key::FILE_PATH, path);
+    // The window would refuse, or undo, every one of these before writing.
+    if (!checked->sound()) {
+        report_problems(m_streams.err, path, checked->problems);
+        m_streams.err << REFUSED.arg(path) << Qt::endl;
+        m_json.insert(json_key::PROBLEMS, problems_json(checked->problems));
+        finish(EXIT_PROBLEM);
+        return;
+    }
+    if (!start_trace())
+        return;
+    start_runs(SessionKind::Write, *image_to_write(checked->opened.state));
+}
+
+void CliWorker::read()
+{
+    m_json.insert(json_key::FILE_PATH, m_line.output);
+    m_json.insert(json_key::PANEL, m_line.name);
+    // Asked before the module is touched, so a refusal costs nothing.
+    if (exists(m_line.output) && !m_line.force) {
+        stop_with_error(OUTPUT_EXISTS.arg(m_line.output));
+        return;
+    }
+    if (!start_trace())
+        return;
+    start_runs(SessionKind::Read);
+}
+
+void CliWorker::verify()
+{
+    const QString &path = m_line.files.first();
+    const auto checked = check_file(path);
+    if (!checked)
+        return;
+    m_json.insert(json_key::FILE_PATH, path);
+    // Rule breaks do not keep the window from writing what it shows; a file it cannot open or
+    // gather does.
+    const auto image =
+        checked->opens() ? image_to_write(checked->opened.state) : std::optional<ModuleImage>();
+    if (!image) {
+        report_problems(m_streams.err, path, checked->problems);
+        m_streams.err << CANNOT_VERIFY.arg(path) << Qt::endl;
+        m_json.insert(json_key::PROBLEMS, problems_json(checked->problems));
+        finish(EXIT_PROBLEM);
+        return;
+    }
+    m_expected = *image;
+    m_json.insert(json_key::EXPECTED, bytes_json(m_expected));
+    if (!start_trace())
+        return;
+    start_runs(SessionKind::Read);
+}
+
+void CliWorker::start_runs(SessionKind kind, const ModuleImage &image)
+{
+    QList<QString> labels;
+    for (const PortArgument &port : std::as_const(m_line.ports))
+        labels << port.label;
+    m_progress->begin(labels, kind);
+    if (kind == SessionKind::Read)
+        m_runs.read(m_line.ports);
+    else
+        m_runs.write(m_line.ports, image);
+}
+
+void CliWorker::runs_finished()
+{
+    int exit_code = EXIT_OK;
+    switch (m_line.command) {
+    case CliCommand::Write:
+        exit_code = write_results();
+        break;
+    case CliCommand::Read:
+        exit_code = read_result();
+        break;
+    case CliCommand::Verify:
+        exit_code = verify_results();
+        break;
+    case CliCommand::Check:
+    case CliCommand::Show:
+        break;
+    }
+    m_json.insert(json_key::INTERRUPTED, m_interrupted);
+    if (m_interrupted)
+        report_interrupt();
+    finish(m_interrupted ? EXIT_INTERRUPTED : exit_code);
+}
+
+int CliWorker::write_results()
+{
+    QJsonArray ports;
+    int failed = 0;
+    for (int index = 0; index < m_runs.count(); ++index) {
+        const SessionResult &result = *m_runs.result(index);
+        ports.append(port_json(m_runs.port(index), result));
+        print_result(index, result.succeeded() ? PROGRAMMED.arg(CONFIGURATION_BYTES)
+                                               : failure_text(result));
+        if (!result.succeeded())
+            ++failed;
+    }
+    m_json.insert(json_key::PORTS, ports);
+    if (failed > 0 && m_runs.count() > 1 && !m_interrupted && !m_line.json)
+        m_streams.out << FAILED_SUMMARY.arg(failed).arg(m_runs.count()) << Qt::endl;
+    return failed > 0 ? EXIT_PROBLEM : EXIT_OK;
+}
+
+int CliWorker::read_result()
+{
+    const SessionResult &result = *m_runs.result(0);
+    m_json.insert(json_key::PORTS, QJsonArray{port_json(m_runs.port(0), result)});
+    m_json.insert(json_key::SAVED, false);
+    if (!result.succeeded()) {
+        print_result(0, failure_text(result));
+        return EXIT_PROBLEM;
+    }
+    const WindowState state = read_into_window(result.image, m_line.name);
+    m_json.insert(json_key::SLOTS, slots_json(state));
+    const RecordToSave to_save = record_to_save(state);
+    if (!to_save.record) {
+        // The window's save refuses the same way; nothing is written.
+        const QList<RecordProblem> problems = incomplete_sides(state);
+        report_problems(m_streams.err, m_runs.port(0).label, problems);
+        m_json.insert(json_key::PROBLEMS, problems_json(problems));
+        return EXIT_PROBLEM;
+    }
+    // The name was checked before the read and the designations are the placeholder, so the
+    // record always has its bytes.
+    const RecordBytes bytes = write_config_record(*to_save.record);
+    // Checked again: the file may have appeared while the module was read.
+    if (exists(m_line.output) && !m_line.force) {
+        report_error(OUTPUT_EXISTS.arg(m_line.output));
+        return EXIT_USAGE;
+    }
+    const SaveResult saved = save_record_file(m_line.output, bytes.bytes);
+    if (saved.status != SaveStatus::Ok) {
+        const QString &text =
+            saved.status == SaveStatus::NotWritten ? SAVE_NOT_WRITTEN : SAVE_DAMAGED;
+        report_error(text.arg(m_line.output, saved.reason));
+        return EXIT_USAGE;
+    }
+    m_json.insert(json_key::SAVED, true);
+    print_result(0, SAVED.arg(CONFIGURATION_BYTES).arg(m_line.output));
+    return EXIT_OK;
+}
+
+int CliWorker::verify_results()
+{
+    QJsonArray ports;
+    int exit_code = EXIT_OK;
+    const QString &path = m_line.files.first();
+    for (int index = 0; index < m_runs.count(); ++index) {
+        const SessionResult &result = *m_runs.result(index);
+        QJsonObject port = port_json(m_runs.port(index), result);
+        if (!result.succeeded()) {
+            print_result(index, failure_text(result));
+            exit_code = EXIT_PROBLEM;
+            ports.append(port);
+            continue;
+        }
+        const QList<ImageDifference> differences = image_differences(m_expected, result.image);
+        QJsonArray listed;
+        for (const ImageDifference &difference : differences)
+            listed.append(difference_json(difference));
+        port.insert(json_key::IDENTICAL, differences.isEmpty());
+        port.insert(json_key::DIFFERENCES, listed);
+        ports.append(port);
+        if (differences.isEmpty()) {
+            print_result(index, IDENTICAL.arg(path));
+            continue;
+        }
+        exit_code = EXIT_PROBLEM;
+        print_result(index, DIFFERENT.arg(path));
+        if (!m_line.json)
+            for (const ImageDifference &difference : differences)
+                m_streams.out << DIFFERENCE_LINE.arg(difference.text()) << Qt::endl;
+    }
+    m_json.insert(json_key::PORTS, ports);
+    return exit_code;
+}
+
+void CliWorker::report_interrupt()
+{
+    QStringList partly;
+    for (int index = 0; index < m_runs.count(); ++index)
+        if (may_be_partly_programmed(*m_runs.result(index)))
+            partly << m_runs.port(index).label;
+    m_streams.err << (partly.isEmpty() ? INTERRUPTED_SUMMARY
+                                       : INTERRUPTED_PARTLY.arg(partly.join(NAME_LIST_SEPARATOR)))
+                  << Qt::endl;
+}
+
+// Shared steps -----------------------------------------------------------------------------------
+
+std::optional<RecordCheck> CliWorker::check_file(const QString &path)
+{
+    const LoadedFile loaded = load_record_file(path);
+    const QString error = load_error(loaded.status);
+    if (!error.isEmpty()) {
+        m_json.insert(json_key::FILE_PATH, path);
+        stop_with_error(FILE_UNREADABLE.arg(path, error));
+        return std::nullopt;
+    }
+    return check_record(loaded.bytes);
+}
+
+void CliWorker::report_problems(QTextStream &stream, const QString &file,
+                                const QList<RecordProblem> &problems)
+{
+    if (m_line.json && &stream == &m_streams.out)
+        return;
+    for (const RecordProblem &problem : problems)
+        stream << FILE_PROBLEM.arg(file, problem.message(), problem.detail) << Qt::endl;
+}
+
+bool CliWorker::start_trace()
+{
+    QString error;
+    if (m_line.trace.isEmpty()) {
+        // Like the window: a log that cannot be opened is mentioned and the work goes on.
+        if (!start_line_trace_from_environment(&error))
+            report_error(error);
+        return true;
+    }
+    if (start_line_trace(m_line.trace, &error))
+        return true;
+    stop_with_error(ERROR_LINE.arg(TRACE_FAILED.arg(m_line.trace), error));
+    return false;
+}
+
+void CliWorker::print_result(int index, const QString &text)
+{
+    if (!m_line.json)
+        m_streams.out << RESULT_LINE.arg(m_runs.port(index).label, text) << Qt::endl;
+}
+
+void CliWorker::report_error(const QString &text)
+{
+    m_streams.err << ERROR_LINE.arg(PROGRAM_NAME, text) << Qt::endl;
+    m_json.insert(json_key::ERROR, text);
+}
+
+void CliWorker::stop_with_error(const QString &text)
+{
+    report_error(text);
+    finish(EXIT_USAGE);
+}
+
+void CliWorker::finish(int exit_code)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_exit_code = exit_code;
+    if (m_line.json) {
+        m_json.insert(json_key::EXIT_CODE, exit_code);
+        m_streams.out << QString::fromUtf8(QJsonDocument(m_json).toJson(QJsonDocument::Indented));
+    }
+    m_streams.out.flush();
+    m_streams.err.flush();
+    // Never from inside start(): the caller connects to finished() after constructing us and
+    // may start the event loop only afterwards.
+    QMetaObject::invokeMethod(
+        this, [this] { emit finished(m_exit_code); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,198 @@
+#include "command_line.h"
+
+#include "cli_texts.h"
+#include "config_record.h"
+#include "configuration_texts.h"
+#include "file_texts.h"
+
+#include <QCommandLineParser>
+
+using namespace cli;
+
+namespace
+{
+
+struct CommandInfo {
+    CliCommand command;
+    const QString &name;
+    bool takes_ports;
+};
+const CommandInfo COMMANDS[] = {
+    {CliCommand::Check, CHECK, false},  {CliCommand::Show, SHOW, false},
+    {CliCommand::Write, WRITE, true},   {CliCommand::Read, READ, true},
+    {CliCommand::Verify, VERIFY, true},
+};
+
+const CommandInfo *find_command(const QString &name)
+{
+    for (const CommandInfo &info : COMMANDS)
+        if (info.name == name)
+            return &info;
+    return nullptr;
+}
+
+ParsedCommandLine usage_error(const QString &reason, bool json)
+{
+    ParsedCommandLine parsed;
+    parsed.kind = ParsedCommandLine::UsageError;
+    parsed.text = reason;
+    parsed.json = json;
+    return parsed;
+}
+
+// Every option a command does not take is refused by name, rather than silently ignored.
+std::optional<QString> misplaced_option(const QCommandLineParser &parser, const CommandInfo &info)
+{
+    QStringList refused;
+    if (!info.takes_ports)
+        refused << OPTION_PORT << OPTION_TRACE;
+    if (info.command != CliCommand::Read)
+        refused << OPTION_NAME << OPTION_OUTPUT << OPTION_FORCE;
+    for (const QString &option : std::as_const(refused))
+        if (parser.isSet(option))
+            return OPTION_NOT_FOR.arg(info.name, option);
+    return std::nullopt;
+}
+
+constexpr int HEX = 16;
+constexpr int CODE_POINT_DIGITS = 4;
+constexpr QChar FIRST_PRINTABLE = u' ';
+
+// The name as the panel name box would take it, and as the save would write it.
+std::optional<QString> check_panel_name(const QString &name)
+{
+    if (name.isEmpty())
+        return files::PANEL_NAME_MISSING;
+    if (name.size() > PANEL_NAME_MAX_LENGTH)
+        return NAME_TOO_LONG.arg(name).arg(name.size()).arg(PANEL_NAME_MAX_LENGTH);
+    for (QChar c : name)
+        if (c < FIRST_PRINTABLE)
+            return NAME_UNTYPABLE.arg(name);
+    ConfigRecord record;
+    record.panel = name;
+    const RecordBytes bytes = write_config_record(record);
+    if (!bytes.fault)
+        return std::nullopt;
+    const char32_t c = bytes.fault->character;
+    const QString character =
+        CHARACTER_NAME.arg(QString::number(c, HEX).toUpper(), CODE_POINT_DIGITS, QLatin1Char('0'))
+            .arg(QString::fromUcs4(&c, 1));
+    return NAME_UNWRITABLE.arg(name, bytes.fault->kind == TextFault::DoubleQuote
+                                         ? NAME_DOUBLE_QUOTE
+                                         : NAME_NOT_IN_CODE_PAGE.arg(character));
+}
+
+std::optional<QString> check_counts(const CommandInfo &info, const CommandLine &line)
+{
+    const auto file_count = line.files.size();
+    switch (info.command) {
+    case CliCommand::Check:
+        if (file_count == 0)
+            return NEEDS_FILES.arg(info.name);
+        break;
+    case CliCommand::Show:
+    case CliCommand::Write:
+    case CliCommand::Verify:
+        if (file_count != 1)
+            return NEEDS_ONE_FILE.arg(info.name);
+        break;
+    case CliCommand::Read:
+        if (file_count != 0)
+            return TAKES_NO_FILE.arg(info.name, line.files.first());
+        if (line.ports.size() > 1)
+            return NEEDS_ONE_PORT.arg(info.name);
+        if (line.output.isEmpty())
+            return NEEDS_OUTPUT.arg(info.name);
+        if (const auto name = check_panel_name(line.name))
+            return name;
+        break;
+    }
+    if (info.takes_ports && line.ports.isEmpty())
+        return NEEDS_PORT.arg(info.name);
+    return std::nullopt;
+}
+
+// The parser names the program by the path it was started with; the help names it as typed.
+QString help_text(const QCommandLineParser &parser)
+{
+    QString text = parser.helpText();
+    const auto options = text.indexOf(USAGE_OPTIONS);
+    if (options >= 0)
+        text.replace(0, options, USAGE_START + PROGRAM_NAME);
+    return text;
+}
+
+} // namespace
+
+QString command_name(CliCommand command)
+{
+    for (const CommandInfo &info : COMMANDS)
+        if (info.command == command)
+            return info.name;
+    return {};
+}
+
+ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNameMap &port_names)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(DESCRIPTION);
+    parser.addPositionalArgument(COMMAND_ARGUMENT, COMMAND_ARGUMENT_HELP, COMMAND_SYNTAX);
+    parser.addOptions({
+        {OPTION_PORT, PORT_HELP, PORT_VALUE},
+        {OPTION_NAME, NAME_HELP, NAME_VALUE},
+        {{OPTION_OUTPUT_SHORT, OPTION_OUTPUT}, OUTPUT_HELP, FILE_VALUE},
+        {OPTION_FORCE, FORCE_HELP},
+        {OPTION_JSON, JSON_HELP},
+        {OPTION_TRACE, TRACE_HELP, FILE_VALUE},
+        {{OPTION_HELP_SHORT, OPTION_HELP}, HELP_HELP},
+        {OPTION_VERSION, VERSION_HELP},
+    });
+
+    // A script that asked for JSON gets JSON, even for a command line it got wrong.
+    const bool json = arguments.contains(JSON_ARGUMENT);
+    if (!parser.parse(arguments))
+        return usage_error(parser.errorText(), json);
+
+    ParsedCommandLine parsed;
+    if (parser.isSet(OPTION_HELP) || parser.isSet(OPTION_VERSION)) {
+        parsed.kind = ParsedCommandLine::Print;
+        parsed.text = parser.isSet(OPTION_HELP)
+                          ? help_text(parser)
+                          : VERSION_LINE.arg(PROGRAM_NAME, QStringLiteral(CONVERTER_VERSION)) + u'\n';
+        return parsed;
+    }
+
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
+        return usage_error(NO_COMMAND, json);
+    const CommandInfo *info = find_command(positional.takeFirst());
+    if (!info)
+        return usage_error(UNKNOWN_COMMAND.arg(parser.positionalArguments().first()), json);
+    if (const auto misplaced = misplaced_option(parser, *info))
+        return usage_error(*misplaced, json);
+
+    CommandLine &line = parsed.command_line;
+    line.command = info->command;
+    line.files = positional;
+    line.name = parser.value(OPTION_NAME);
+    line.output = parser.value(OPTION_OUTPUT);
+    line.force = parser.isSet(OPTION_FORCE);
+    line.json = parser.isSet(OPTION_JSON);
+    line.trace = parser.value(OPTION_TRACE);
+    for (const QString &text : parser.values(OPTION_PORT)) {
+        const auto port = parse_port_argument(text, port_names);
+        if (!port)
+            return usage_error(BAD_PORT.arg(text), json);
+        line.ports.append(*port);
+    }
+    if (const auto counts = check_counts(*info, line))
+        return usage_error(*counts, json);
+    if (const auto same = same_port(line.ports))
+        return usage_error(SAME_PORT.arg(line.ports[same->first].label,
+                                         line.ports[same->second].label,
+                                         line.ports[same->first].device),
+                           json);
+    parsed.kind = ParsedCommandLine::Run;
+    parsed.json = line.json;
+    return parsed;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The command line of converter-cli: which command, on which files and ports, and how to report.
+
+#include "port_argument.h"
+
+#include <QStringList>
+
+enum class CliCommand { Check, Show, Write, Read, Verify };
+
+struct CommandLine {
+    CliCommand command = CliCommand::Check;
+    QStringList files;
+    QList<PortArgument> ports;
+    QString name;   // read: the panel name
+    QString output; // read: the file to save
+    bool force = false;
+    bool json = false;
+    QString trace; // empty: the traffic log only as CONVERTER_TRACE asks
+};
+
+// What the parse found: a command to run, a text to print (help, version), or a usage error.
+struct ParsedCommandLine {
+    enum Kind { Run, Print, UsageError } kind = UsageError;
+    CommandLine command_line;
+    QString text;      // Print: the help or version text; UsageError: the reason
+    bool json = false; // --json was asked for, even when the rest is wrong
+};
+
+// `arguments` as QCoreApplication::arguments() gives them, the program first.
+ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNameMap &port_names);
+
+// The command's own name, as typed.
+QString command_name(CliCommand command);

@@ -1,0 +1,137 @@
+#include "json_report.h"
+
+#include "cli_texts.h"
+#include "memory_map.h"
+#include "run_report.h"
+#include "slot_table.h"
+
+using namespace json_key;
+
+namespace
+{
+
+const QString DAMAGED = QStringLiteral("damaged");
+const QString OTHER_MODEL = QStringLiteral("other_model");
+const QString OWN_OUTPUT = QStringLiteral("own_output");
+const QString OTHER_OUTPUT = QStringLiteral("other_output");
+const QString INCOMPLETE_INPUT = QStringLiteral("incomplete_input");
+const QString INCOMPLETE_OUTPUT = QStringLiteral("incomplete_output");
+
+QString problem_kind(RecordProblem::Kind kind)
+{
+    switch (kind) {
+    case RecordProblem::Kind::Damaged:
+        return DAMAGED;
+    case RecordProblem::Kind::OtherModel:
+        return OTHER_MODEL;
+    case RecordProblem::Kind::OwnOutput:
+        return OWN_OUTPUT;
+    case RecordProblem::Kind::OtherOutput:
+        return OTHER_OUTPUT;
+    case RecordProblem::Kind::IncompleteInput:
+        return INCOMPLETE_INPUT;
+    case RecordProblem::Kind::IncompleteOutput:
+        break;
+    }
+    return INCOMPLETE_OUTPUT;
+}
+
+QJsonValue item_json(const QString &text, bool number)
+{
+    if (text == cli::NOTHING_CHOSEN)
+        return QJsonValue::Null;
+    return number ? QJsonValue(text.toInt()) : QJsonValue(text);
+}
+
+QJsonValue side_json(const SideView &side)
+{
+    if (!side.active)
+        return QJsonValue::Null;
+    return QJsonObject{{MODULE, item_json(side.module, false)},
+                       {CHANNEL, item_json(side.channel, true)},
+                       {LOOP, loop_name(side.data_b)},
+                       {DESIGNATION, side.designation}};
+}
+
+} // namespace
+
+QJsonObject problem_json(const RecordProblem &problem)
+{
+    QJsonObject object{
+        {KIND, problem_kind(problem.kind)}, {MESSAGE, problem.message()}, {DETAIL, problem.detail}};
+    if (problem.slot != 0)
+        object.insert(SLOT, problem.slot);
+    if (problem.kind == RecordProblem::Kind::OtherOutput) {
+        QJsonArray outputs;
+        for (int j : problem.outputs)
+            outputs.append(j);
+        object.insert(OUTPUTS, outputs);
+    }
+    return object;
+}
+
+QJsonArray problems_json(const QList<RecordProblem> &problems)
+{
+    QJsonArray array;
+    for (const RecordProblem &problem : problems)
+        array.append(problem_json(problem));
+    return array;
+}
+
+QJsonArray slots_json(const WindowState &state)
+{
+    QJsonArray array;
+    for (int k = 1; k <= SLOT_COUNT; ++k)
+        array.append(QJsonObject{{SLOT, k},
+                                 {INPUT, side_json(input_view(state, k))},
+                                 {OUTPUT, side_json(output_view(state, k))}});
+    return array;
+}
+
+QJsonArray bytes_json(const ModuleImage &image)
+{
+    QJsonArray array;
+    for (qint16 byte : image.bytes)
+        array.append(byte);
+    return array;
+}
+
+QJsonObject port_json(const PortArgument &port, const SessionResult &result)
+{
+    QJsonObject object{{PORT, port.label},
+                       {DEVICE, port.device},
+                       {OUTCOME, outcome_key(result.outcome)},
+                       {DONE, result.done}};
+    if (!result.succeeded())
+        object.insert(DETAIL, failure_text(result));
+    if (result.outcome == SessionOutcome::BadData)
+        object.insert(ADDRESS, result.address);
+    if (result.outcome == SessionOutcome::WrongModule && result.identity)
+        object.insert(IDENTITY, *result.identity);
+    if (result.kind == SessionKind::Write)
+        object.insert(PARTLY_PROGRAMMED, may_be_partly_programmed(result));
+    else if (result.succeeded())
+        object.insert(BYTES, bytes_json(result.image));
+    return object;
+}
+
+QJsonObject difference_json(const ImageDifference &difference)
+{
+    QJsonObject object{{KIND, difference.kind == ImageDifference::Kind::Point ? json_value::POINT
+                              : difference.kind == ImageDifference::Kind::Loop
+                                  ? json_value::LOOP
+                                  : json_value::UNUSED_LOOP_BITS},
+                       {SIDE, difference.input ? INPUT : OUTPUT},
+                       {ADDRESS, difference.address},
+                       {FILE_PATH, difference.file},
+                       {MODULE, difference.module},
+                       {DETAIL, difference.text()}};
+    if (difference.slot != 0)
+        object.insert(SLOT, difference.slot);
+    // Whole bytes are numbers; points and loops are their names.
+    if (difference.kind == ImageDifference::Kind::UnusedBits) {
+        object.insert(FILE_PATH, difference.file.toInt());
+        object.insert(MODULE, difference.module.toInt());
+    }
+    return object;
+}

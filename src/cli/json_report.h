@@ -1,0 +1,69 @@
+#pragma once
+// The pieces of the JSON documents the commands print with --json; the README gives the schema.
+
+#include "image_comparison.h"
+#include "port_argument.h"
+#include "record_check.h"
+#include "session_result.h"
+#include "window_state.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+namespace json_key
+{
+inline const QString COMMAND = QStringLiteral("command");
+inline const QString EXIT_CODE = QStringLiteral("exit_code");
+inline const QString ERROR = QStringLiteral("error");
+inline const QString FILES = QStringLiteral("files");
+inline const QString FILE_PATH = QStringLiteral("file");
+inline const QString STATUS = QStringLiteral("status");
+inline const QString PROBLEMS = QStringLiteral("problems");
+inline const QString KIND = QStringLiteral("kind");
+inline const QString SLOT = QStringLiteral("slot");
+inline const QString OUTPUTS = QStringLiteral("outputs");
+inline const QString MESSAGE = QStringLiteral("message");
+inline const QString DETAIL = QStringLiteral("detail");
+inline const QString PANEL = QStringLiteral("panel");
+inline const QString SLOTS = QStringLiteral("slots");
+inline const QString INPUT = QStringLiteral("input");
+inline const QString OUTPUT = QStringLiteral("output");
+inline const QString MODULE = QStringLiteral("module");
+inline const QString CHANNEL = QStringLiteral("channel");
+inline const QString LOOP = QStringLiteral("loop");
+inline const QString DESIGNATION = QStringLiteral("designation");
+inline const QString PORTS = QStringLiteral("ports");
+inline const QString PORT = QStringLiteral("port");
+inline const QString DEVICE = QStringLiteral("device");
+inline const QString OUTCOME = QStringLiteral("outcome");
+inline const QString DONE = QStringLiteral("done");
+inline const QString ADDRESS = QStringLiteral("address");
+inline const QString IDENTITY = QStringLiteral("identity");
+inline const QString PARTLY_PROGRAMMED = QStringLiteral("partly_programmed");
+inline const QString BYTES = QStringLiteral("bytes");
+inline const QString EXPECTED = QStringLiteral("expected");
+inline const QString IDENTICAL = QStringLiteral("identical");
+inline const QString DIFFERENCES = QStringLiteral("differences");
+inline const QString SIDE = QStringLiteral("side");
+inline const QString SAVED = QStringLiteral("saved");
+inline const QString INTERRUPTED = QStringLiteral("interrupted");
+} // namespace json_key
+
+namespace json_value
+{
+inline const QString SOUND = QStringLiteral("sound");
+inline const QString PROBLEMS = QStringLiteral("problems");
+inline const QString UNREADABLE = QStringLiteral("unreadable");
+inline const QString POINT = QStringLiteral("point");
+inline const QString LOOP = QStringLiteral("loop");
+inline const QString UNUSED_LOOP_BITS = QStringLiteral("unused_loop_bits");
+} // namespace json_value
+
+QJsonObject problem_json(const RecordProblem &problem);
+QJsonArray problems_json(const QList<RecordProblem> &problems);
+// Ten objects {slot, input, output}; a side is null when its slot is switched off.
+QJsonArray slots_json(const WindowState &state);
+QJsonArray bytes_json(const ModuleImage &image);
+// {port, device, outcome, done, detail?, address?, identity?, partly_programmed?, bytes?}
+QJsonObject port_json(const PortArgument &port, const SessionResult &result);
+QJsonObject difference_json(const ImageDifference &difference);

@@ -1,0 +1,57 @@
+#pragma once
+// One module session per port, all running at once in this thread: each on its own serial port
+// and timer, each reporting its exchanges, and one signal when the last has ended.
+
+#include "module_session.h"
+#include "port_argument.h"
+#include "serial_port_link.h"
+#include "tick_timer.h"
+
+#include <QObject>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class ModuleRuns : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ModuleRuns(QObject *parent = nullptr);
+    ~ModuleRuns() override;
+
+    // Starts a read, or a write of `image`, on every port. finished() follows once all have
+    // ended, never from inside these calls.
+    void read(const QList<PortArgument> &ports);
+    void write(const QList<PortArgument> &ports, const ModuleImage &image);
+    // Ends every run at once: ports closed, each result Aborted (or the outcome it had reached).
+    void abort();
+
+    bool running() const;
+    int count() const { return static_cast<int>(m_runs.size()); }
+    const PortArgument &port(int index) const { return run(index).port; }
+    // Set once the run on that port has ended.
+    const std::optional<SessionResult> &result(int index) const { return run(index).result; }
+
+signals:
+    void progress(int index, const SessionProgress &event);
+    // The run on one port has ended; result(index) holds how.
+    void ended(int index);
+    // Every run has ended.
+    void finished();
+
+private:
+    struct Run {
+        PortArgument port;
+        SerialPortLink link;
+        TickTimer timer;
+        ModuleSession session{link, timer};
+        std::optional<SessionResult> result;
+    };
+
+    void start(SessionKind kind, const QList<PortArgument> &ports, const ModuleImage &image);
+    void run_finished(int index, const SessionResult &result);
+    const Run &run(int index) const { return *m_runs[static_cast<std::size_t>(index)]; }
+
+    std::vector<std::unique_ptr<Run>> m_runs;
+};

@@ -1,0 +1,106 @@
+#include "progress_display.h"
+
+#include "cli_texts.h"
+#include "command_line.h"
+#include "memory_map.h"
+
+#include <algorithm>
+
+using namespace cli;
+
+namespace
+{
+
+// Plain lines report the configuration bytes in steps of this many.
+constexpr int PLAIN_BYTES_STEP = 6;
+constexpr int NOT_PRINTED = -1;
+
+QString step_text(const SessionProgress &event)
+{
+    switch (event.step) {
+    case SessionStep::Open:
+        return PROGRESS_OPENING;
+    case SessionStep::Handshake:
+        return PROGRESS_HANDSHAKE;
+    case SessionStep::Identity:
+        return PROGRESS_IDENTITY;
+    case SessionStep::Configuration:
+        break;
+    }
+    return PROGRESS_BYTES.arg(event.done).arg(CONFIGURATION_BYTES);
+}
+
+} // namespace
+
+ProgressDisplay::ProgressDisplay(QTextStream &stream, bool terminal)
+    : m_stream(stream), m_terminal(terminal)
+{
+}
+
+void ProgressDisplay::begin(const QList<QString> &ports, SessionKind kind)
+{
+    m_kind = command_name(kind == SessionKind::Read ? CliCommand::Read : CliCommand::Write);
+    m_ports = ports;
+    m_states = QList<QString>(ports.size(), PROGRESS_OPENING);
+    m_printed_done = QList<int>(ports.size(), NOT_PRINTED);
+    m_width = 0;
+    for (const QString &port : ports)
+        m_width = std::max(m_width, port.size());
+    m_drawn = false;
+    if (m_terminal)
+        redraw();
+}
+
+void ProgressDisplay::update(int index, const SessionProgress &event)
+{
+    const QString state = step_text(event);
+    if (m_terminal) {
+        show(index, state);
+        return;
+    }
+    // Plain lines: each step once, then the bytes in steps, so a log stays short.
+    if (state == m_states[index])
+        return;
+    const bool bytes = event.step == SessionStep::Configuration;
+    if (bytes && (event.done == m_printed_done[index] || event.done % PLAIN_BYTES_STEP != 0))
+        return;
+    m_printed_done[index] = bytes ? event.done : NOT_PRINTED;
+    show(index, state);
+}
+
+void ProgressDisplay::finish(int index, const SessionResult &result)
+{
+    // Plain lines leave the end to the result line that follows.
+    if (!m_terminal)
+        return;
+    const QString &text = result.succeeded()                          ? PROGRESS_DONE
+                          : result.outcome == SessionOutcome::Aborted ? PROGRESS_INTERRUPTED
+                                                                      : PROGRESS_FAILED;
+    show(index, text.arg(result.done).arg(CONFIGURATION_BYTES));
+}
+
+void ProgressDisplay::show(int index, const QString &state)
+{
+    m_states[index] = state;
+    if (m_terminal) {
+        redraw();
+        return;
+    }
+    m_stream << line(index) << Qt::endl;
+}
+
+void ProgressDisplay::redraw()
+{
+    // Back to the first of our lines, then each rewritten whole.
+    if (m_drawn && !m_ports.isEmpty())
+        m_stream << CURSOR_UP.arg(m_ports.size());
+    for (int index = 0; index < m_ports.size(); ++index)
+        m_stream << CLEAR_LINE << line(index) << u'\n';
+    m_stream.flush();
+    m_drawn = true;
+}
+
+QString ProgressDisplay::line(int index) const
+{
+    return PROGRESS_LINE.arg(m_ports[index].leftJustified(m_width), m_kind, m_states[index]);
+}

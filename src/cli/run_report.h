@@ -1,0 +1,17 @@
+#pragma once
+// How one module's run ended, in words for people and in keys for scripts.
+
+#include "session_result.h"
+
+#include <QString>
+
+// "no answer from the module", "bad data at address 12: ..."; empty for a success.
+QString failure_text(const SessionResult &result);
+
+// The JSON key of the outcome: "success", "no_answer", "port_failure", "wrong_module",
+// "bad_data" or "interrupted".
+QString outcome_key(SessionOutcome outcome);
+
+// A write that got past the identity check, so stores may have begun, and did not verify all
+// bytes: the module may hold part of the new configuration and part of the old.
+bool may_be_partly_programmed(const SessionResult &result);

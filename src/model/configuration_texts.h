@@ -1,0 +1,13 @@
+#pragma once
+// Texts and measures of a configuration that the window and the command-line companion share,
+// each defined once.
+
+#include <QString>
+
+// What a designation box holds for a side that has never been named, or was switched off.
+inline const QString DESIGNATION_PLACEHOLDER = QStringLiteral("DESIGNATION");
+// How many characters the panel name box lets the operator type.
+constexpr int PANEL_NAME_MAX_LENGTH = 12;
+// Names of the two sides of slot k; %1 is k.
+inline const QString INPUT_NAME = QStringLiteral("IN-%1");
+inline const QString OUTPUT_NAME = QStringLiteral("OUT-%1");
