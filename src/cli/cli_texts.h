@@ -90,7 +90,6 @@ inline const QString NAME_DOUBLE_QUOTE =
     QStringLiteral("a configuration file cannot hold a double quote (\") in the panel name");
 inline const QString NAME_NOT_IN_CODE_PAGE =
     QStringLiteral("a configuration file cannot hold the character %1 in the panel name");
-inline const QString CHARACTER_NAME = QStringLiteral("U+%1 (%2)");
 inline const QString OUTPUT_EXISTS =
     QStringLiteral("%1: the file exists; give --force to replace it");
 inline const QString TRACE_FAILED = QStringLiteral("--trace %1");

@@ -54,8 +54,6 @@ std::optional<QString> misplaced_option(const QCommandLineParser &parser, const 
     return std::nullopt;
 }
 
-constexpr int HEX = 16;
-constexpr int CODE_POINT_DIGITS = 4;
 constexpr QChar FIRST_PRINTABLE = u' ';
 
 // The name as the panel name box would take it, and as the save would write it.
@@ -73,13 +71,10 @@ std::optional<QString> check_panel_name(const QString &name)
     const RecordBytes bytes = write_config_record(record);
     if (!bytes.fault)
         return std::nullopt;
-    const char32_t c = bytes.fault->character;
-    const QString character =
-        CHARACTER_NAME.arg(QString::number(c, HEX).toUpper(), CODE_POINT_DIGITS, QLatin1Char('0'))
-            .arg(QString::fromUcs4(&c, 1));
-    return NAME_UNWRITABLE.arg(name, bytes.fault->kind == TextFault::DoubleQuote
-                                         ? NAME_DOUBLE_QUOTE
-                                         : NAME_NOT_IN_CODE_PAGE.arg(character));
+    return NAME_UNWRITABLE.arg(
+        name, bytes.fault->kind == TextFault::DoubleQuote
+                  ? NAME_DOUBLE_QUOTE
+                  : NAME_NOT_IN_CODE_PAGE.arg(character_name(bytes.fault->character)));
 }
 
 std::optional<QString> check_counts(const CommandInfo &info, const CommandLine &line)
@@ -156,9 +151,10 @@ ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNam
     ParsedCommandLine parsed;
     if (parser.isSet(OPTION_HELP) || parser.isSet(OPTION_VERSION)) {
         parsed.kind = ParsedCommandLine::Print;
-        parsed.text = parser.isSet(OPTION_HELP)
-                          ? help_text(parser)
-                          : VERSION_LINE.arg(PROGRAM_NAME, QStringLiteral(CONVERTER_VERSION)) + u'\n';
+        parsed.text =
+            parser.isSet(OPTION_HELP)
+                ? help_text(parser)
+                : VERSION_LINE.arg(PROGRAM_NAME, QStringLiteral(CONVERTER_VERSION)) + u'\n';
         return parsed;
     }
 

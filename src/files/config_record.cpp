@@ -16,6 +16,8 @@ constexpr char CR = '\r';
 constexpr char LF = '\n';
 constexpr char ASCII_END = '\x7f';
 constexpr int DECIMAL_BASE = 10;
+constexpr int HEX = 16;
+constexpr int CODE_POINT_DIGITS = 4;
 
 template <typename Field>
 constexpr bool is_text = std::is_same_v<std::remove_cvref_t<Field>, QString>;
@@ -182,6 +184,13 @@ RecordStatus parse_integer(QByteArrayView field, qint16 &value)
 }
 
 } // namespace
+
+QString character_name(char32_t c)
+{
+    return files::CHARACTER_NAME
+        .arg(QString::number(c, HEX).toUpper(), CODE_POINT_DIGITS, QLatin1Char('0'))
+        .arg(QString::fromUcs4(&c, 1));
+}
 
 RecordBytes write_config_record(const ConfigRecord &record)
 {

@@ -54,6 +54,9 @@ struct TextFault {
     char32_t character = 0;
 };
 
+// How the refusals name a character: "U+00C9 (É)".
+QString character_name(char32_t c);
+
 // The record as it is written, or the first text that cannot be written unchanged (then no
 // bytes): a double quote would end the text early, and the code page lacks some characters.
 struct RecordBytes {

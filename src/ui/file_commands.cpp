@@ -24,8 +24,6 @@ namespace
 constexpr int PANEL_NAME_BOX = 2; // Text(2)
 constexpr int PANEL_NAME_FIELD_NUMBER = 2;
 constexpr int FIRST_OUTPUT_FIELD = 2 * SLOT_COUNT + 3;
-constexpr int HEX = 16;
-constexpr int CODE_POINT_DIGITS = 4;
 
 // Characters that would make the proposed name a path, or that common file systems refuse.
 bool unsafe_in_file_name(QChar c)
@@ -89,13 +87,6 @@ QString kind_name(FileKind kind)
 QString in_seconds(std::chrono::milliseconds duration)
 {
     return QString::number(std::chrono::duration<double>(duration).count());
-}
-
-QString character_name(char32_t c)
-{
-    return files::CHARACTER_NAME
-        .arg(QString::number(c, HEX).toUpper(), CODE_POINT_DIGITS, QLatin1Char('0'))
-        .arg(QString::fromUcs4(&c, 1));
 }
 
 } // namespace

@@ -159,8 +159,6 @@ private slots:
         row("read, identity 30", {true, {.identity = 30}, 1, {ok}, READ_MISMATCH, 2, 0});
         row("write, identity 0", {false, {.identity = 0}, 1, {ok}, WRITE_MISMATCH, 2, 0});
         row("read, never answers", {true, {.silent = true}, 1, {silent}, {}, 6, 0});
-        row("write, A answered after the last tick",
-            {false, {.answer_attention_from = 6, .reply_delay = 150ms}, 1, {silent}, {}, 6, 0});
         row("OUT-3 read as 170",
             {true, {.read_values = {{12, 170}}}, 1, {ok, range, bad}, {}, 15, 12});
         row("address 22 read as 300",
@@ -168,7 +166,6 @@ private slots:
         row("address 12 not kept",
             {false, {.forget_addresses = {12}}, 1, {ok, DATA_FAILED_TO_VERIFY, bad}, {}, 28, 12});
         row("read, no such port", {true, {}, 2, {port, silent}, {}, 0, 0});
-        row("write, no such port", {false, {}, 2, {port, silent}, {}, 0, 0});
         row("read, line drops at the identity",
             {true, {.drop_after = 1}, 1, {port}, READ_MISMATCH, 1, 0});
         row("read, line drops at address 20",

@@ -1,5 +1,6 @@
 // The module session against the emulated module: what each run returns, what it reports on the
-// way and what the module holds afterwards, through its faults.
+// way and what the module holds afterwards, through the faults that reach the session's own
+// judgement (the window's and the command line's tables run the others through the session too).
 
 #include "session_fixture.h"
 
@@ -76,8 +77,6 @@ private slots:
         const Step config = Step::Configuration;
         row("read", {READ, {}, Outcome::Success, config, -1, Status::Ok, 24, 26});
         row("write", {WRITE, {}, Outcome::Success, config, -1, Status::Ok, 24, 50});
-        row("third A answered",
-            {READ, {.answer_attention_from = 3}, Outcome::Success, config, -1, Status::Ok, 24, 28});
         // Replies that come in pieces still end each wait at the fifth character.
         row("replies in pieces 1 + 4", {WRITE,
                                         {.pieces = {1}, .piece_gap = 30ms},
@@ -87,26 +86,6 @@ private slots:
                                         Status::Ok,
                                         24,
                                         50});
-        row("identity 30", {READ,
-                            {.identity = 30},
-                            Outcome::WrongModule,
-                            Step::Identity,
-                            63,
-                            Status::Ok,
-                            0,
-                            2,
-                            -1,
-                            30});
-        row("identity 0, write", {WRITE,
-                                  {.identity = 0},
-                                  Outcome::WrongModule,
-                                  Step::Identity,
-                                  63,
-                                  Status::Ok,
-                                  0,
-                                  2,
-                                  -1,
-                                  0});
         row("identity 300", {READ,
                              {.read_values = {{63, 300}}},
                              Outcome::WrongModule,
@@ -119,26 +98,6 @@ private slots:
                              300});
         row("identity too short", {READ, reply(63, "031"), Outcome::BadData, Step::Identity, 63,
                                    Status::Corrupted, 0, 2, -1, std::nullopt});
-        row("never answers", {READ,
-                              {.silent = true},
-                              Outcome::NoAnswer,
-                              Step::Handshake,
-                              -1,
-                              Status::Ok,
-                              0,
-                              6,
-                              -1,
-                              std::nullopt});
-        row("A answered after the last tick", {WRITE,
-                                               {.answer_attention_from = 6, .reply_delay = 150ms},
-                                               Outcome::NoAnswer,
-                                               Step::Handshake,
-                                               -1,
-                                               Status::Ok,
-                                               0,
-                                               6,
-                                               -1,
-                                               std::nullopt});
         row("1600V at an input", {READ,
                                   reply(0, "1600V"),
                                   Outcome::Success,
@@ -151,8 +110,6 @@ private slots:
                                   31,
                                   {},
                                   {0, 160}});
-        row("1610V at an output",
-            {READ, reply(12, "1610V"), Outcome::BadData, config, 12, Status::OutOfRange, 12, 15});
         row("1610V in a loop byte", {READ,
                                      reply(20, "1610V"),
                                      Outcome::Success,
@@ -165,8 +122,6 @@ private slots:
                                      31,
                                      {},
                                      {20, 161}});
-        row("2560V in a loop byte",
-            {READ, reply(22, "2560V"), Outcome::BadData, config, 22, Status::OutOfRange, 22, 25});
         row("negative",
             {READ, reply(0, "-010V"), Outcome::BadData, config, 0, Status::OutOfRange, 0, 3});
         row("four characters", {READ,
@@ -206,39 +161,8 @@ private slots:
                                          1,
                                          -1,
                                          std::nullopt});
-        row("store not kept", {WRITE,
-                               {.forget_addresses = {12}},
-                               Outcome::BadData,
-                               config,
-                               12,
-                               Status::FailedToVerify,
-                               12,
-                               28});
         row("read-back too short",
             {WRITE, reply(12, "031"), Outcome::BadData, config, 12, Status::Corrupted, 12, 28, 13});
-        row("no such port", {READ,
-                             {},
-                             Outcome::PortFailure,
-                             Step::Open,
-                             -1,
-                             Status::Ok,
-                             0,
-                             0,
-                             -1,
-                             std::nullopt,
-                             QStringLiteral("/dev/no-such-port")});
-        row("line drops at the identity", {READ,
-                                           {.drop_after = 1},
-                                           Outcome::PortFailure,
-                                           Step::Identity,
-                                           63,
-                                           Status::Ok,
-                                           0,
-                                           1,
-                                           -1,
-                                           std::nullopt});
-        row("line drops at address 20",
-            {READ, {.drop_after = 22}, Outcome::PortFailure, config, 20, Status::Ok, 20, 22});
         row("line drops in the fourth store",
             {WRITE, {.drop_after = 9}, Outcome::PortFailure, config, 3, Status::Ok, 3, 9, 4});
     }
