@@ -152,12 +152,12 @@ void CliWorker::show()
         finish(EXIT_PROBLEM);
         return;
     }
-    const WindowState &state = checked->opened.state;
+    const Panel &panel = checked->panel();
     if (!m_line.json)
-        for (const QString &line : slot_table(state))
+        for (const QString &line : slot_table(panel))
             m_streams.out << line << u'\n';
-    m_json.insert(json_key::PANEL, state.panel);
-    m_json.insert(json_key::SLOTS, slots_json(state));
+    m_json.insert(json_key::PANEL, panel.name);
+    m_json.insert(json_key::SLOTS, slots_json(panel));
     finish(EXIT_OK);
 }
 
@@ -180,7 +180,7 @@ void CliWorker::write()
     }
     if (!start_trace())
         return;
-    start_runs(SessionKind::Write, *image_to_write(checked->opened.state));
+    start_runs(SessionKind::Write, *image_to_write(checked->panel()));
 }
 
 void CliWorker::read()
@@ -204,10 +204,10 @@ void CliWorker::verify()
     if (!checked)
         return;
     m_json.insert(json_key::FILE_PATH, path);
-    // Rule breaks do not keep the window from writing what it shows; a file it cannot open or
-    // gather does.
+    // The module is compared with what the window holds once the file is open and checked; a
+    // file it cannot open, or would not write, cannot be compared.
     const auto image =
-        checked->opens() ? image_to_write(checked->opened.state) : std::optional<ModuleImage>();
+        checked->opens() ? image_to_write(checked->panel()) : std::optional<ModuleImage>();
     if (!image) {
         report_problems(m_streams.err, path, checked->problems);
         m_streams.err << CANNOT_VERIFY.arg(path) << Qt::endl;
@@ -215,8 +215,8 @@ void CliWorker::verify()
         finish(EXIT_PROBLEM);
         return;
     }
-    m_expected = *image;
-    m_json.insert(json_key::EXPECTED, bytes_json(m_expected));
+    m_expected = checked->panel();
+    m_json.insert(json_key::EXPECTED, bytes_json(*image));
     if (!start_trace())
         return;
     start_runs(SessionKind::Read);
@@ -284,19 +284,19 @@ int CliWorker::read_result()
         print_result(0, failure_text(result));
         return EXIT_PROBLEM;
     }
-    const WindowState state = read_into_window(result.image, m_line.name);
-    m_json.insert(json_key::SLOTS, slots_json(state));
-    const RecordToSave to_save = record_to_save(state);
-    if (!to_save.record) {
+    const Panel panel = read_panel(result.image, m_line.name);
+    m_json.insert(json_key::SLOTS, slots_json(panel));
+    const std::optional<ConfigRecord> to_save = record_to_save(panel);
+    if (!to_save) {
         // The window's save refuses the same way; nothing is written.
-        const QList<RecordProblem> problems = incomplete_sides(state);
+        const QList<RecordProblem> problems = incomplete_problems(panel);
         report_problems(m_streams.err, m_runs.port(0).label, problems);
         m_json.insert(json_key::PROBLEMS, problems_json(problems));
         return EXIT_PROBLEM;
     }
     // The name was checked before the read and the designations are the placeholder, so the
     // record always has its bytes.
-    const RecordBytes bytes = write_config_record(*to_save.record);
+    const RecordBytes bytes = write_config_record(*to_save);
     // Checked again: the file may have appeared while the module was read.
     if (exists(m_line.output) && !m_line.force) {
         report_error(OUTPUT_EXISTS.arg(m_line.output));
@@ -328,9 +328,10 @@ int CliWorker::verify_results()
             ports.append(port);
             continue;
         }
-        const QList<ImageDifference> differences = image_differences(m_expected, result.image);
+        const QList<PanelDifference> differences =
+            panel_differences(m_expected, read_panel(result.image));
         QJsonArray listed;
-        for (const ImageDifference &difference : differences)
+        for (const PanelDifference &difference : differences)
             listed.append(difference_json(difference));
         port.insert(json_key::IDENTICAL, differences.isEmpty());
         port.insert(json_key::DIFFERENCES, listed);
@@ -342,7 +343,7 @@ int CliWorker::verify_results()
         exit_code = EXIT_PROBLEM;
         print_result(index, DIFFERENT.arg(path));
         if (!m_line.json)
-            for (const ImageDifference &difference : differences)
+            for (const PanelDifference &difference : differences)
                 m_streams.out << DIFFERENCE_LINE.arg(difference.text()) << Qt::endl;
     }
     m_json.insert(json_key::PORTS, ports);

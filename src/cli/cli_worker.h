@@ -72,7 +72,7 @@ private:
     ModuleRuns m_runs;
     std::optional<ProgressDisplay> m_progress;
     QJsonObject m_json;
-    ModuleImage m_expected; // what verify compares each module with
+    Panel m_expected; // what verify compares each module with
     bool m_interrupted = false;
     bool m_finished = false;
     int m_exit_code = 0;

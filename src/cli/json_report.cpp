@@ -3,7 +3,6 @@
 #include "cli_texts.h"
 #include "memory_map.h"
 #include "run_report.h"
-#include "slot_table.h"
 
 using namespace json_key;
 
@@ -36,19 +35,20 @@ QString problem_kind(RecordProblem::Kind kind)
     return INCOMPLETE_OUTPUT;
 }
 
-QJsonValue item_json(const QString &text, bool number)
+QJsonValue position_json(qint16 position, const QString &text, bool number)
 {
-    if (text == cli::NOTHING_CHOSEN)
+    if (position == NO_SELECTION)
         return QJsonValue::Null;
     return number ? QJsonValue(text.toInt()) : QJsonValue(text);
 }
 
-QJsonValue side_json(const SideView &side)
+QJsonValue side_json(const PanelSlot &slot, bool output)
 {
-    if (!side.active)
+    if (!slot.active())
         return QJsonValue::Null;
-    return QJsonObject{{MODULE, item_json(side.module, false)},
-                       {CHANNEL, item_json(side.channel, true)},
+    const PanelSide &side = output ? slot.output : slot.input;
+    return QJsonObject{{MODULE, position_json(side.module, module_text(side, output), false)},
+                       {CHANNEL, position_json(side.channel, channel_text(side), true)},
                        {LOOP, loop_name(side.data_b)},
                        {DESIGNATION, side.designation}};
 }
@@ -78,13 +78,13 @@ QJsonArray problems_json(const QList<RecordProblem> &problems)
     return array;
 }
 
-QJsonArray slots_json(const WindowState &state)
+QJsonArray slots_json(const Panel &panel)
 {
     QJsonArray array;
     for (int k = 1; k <= SLOT_COUNT; ++k)
         array.append(QJsonObject{{SLOT, k},
-                                 {INPUT, side_json(input_view(state, k))},
-                                 {OUTPUT, side_json(output_view(state, k))}});
+                                 {INPUT, side_json(panel.slot(k), false)},
+                                 {OUTPUT, side_json(panel.slot(k), true)}});
     return array;
 }
 
@@ -115,23 +115,14 @@ QJsonObject port_json(const PortArgument &port, const SessionResult &result)
     return object;
 }
 
-QJsonObject difference_json(const ImageDifference &difference)
+QJsonObject difference_json(const PanelDifference &difference)
 {
-    QJsonObject object{{KIND, difference.kind == ImageDifference::Kind::Point ? json_value::POINT
-                              : difference.kind == ImageDifference::Kind::Loop
-                                  ? json_value::LOOP
-                                  : json_value::UNUSED_LOOP_BITS},
+    return QJsonObject{{KIND, difference.kind == PanelDifference::Kind::Point ? json_value::POINT
+                                                                              : json_value::LOOP},
                        {SIDE, difference.input ? INPUT : OUTPUT},
+                       {SLOT, difference.slot},
                        {ADDRESS, difference.address},
                        {FILE_PATH, difference.file},
                        {MODULE, difference.module},
                        {DETAIL, difference.text()}};
-    if (difference.slot != 0)
-        object.insert(SLOT, difference.slot);
-    // Whole bytes are numbers; points and loops are their names.
-    if (difference.kind == ImageDifference::Kind::UnusedBits) {
-        object.insert(FILE_PATH, difference.file.toInt());
-        object.insert(MODULE, difference.module.toInt());
-    }
-    return object;
 }

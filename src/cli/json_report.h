@@ -1,11 +1,10 @@
 #pragma once
 // The pieces of the JSON documents the commands print with --json; the README gives the schema.
 
-#include "image_comparison.h"
+#include "panel_comparison.h"
 #include "port_argument.h"
 #include "record_check.h"
 #include "session_result.h"
-#include "window_state.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -56,14 +55,13 @@ inline const QString PROBLEMS = QStringLiteral("problems");
 inline const QString UNREADABLE = QStringLiteral("unreadable");
 inline const QString POINT = QStringLiteral("point");
 inline const QString LOOP = QStringLiteral("loop");
-inline const QString UNUSED_LOOP_BITS = QStringLiteral("unused_loop_bits");
 } // namespace json_value
 
 QJsonObject problem_json(const RecordProblem &problem);
 QJsonArray problems_json(const QList<RecordProblem> &problems);
 // Ten objects {slot, input, output}; a side is null when its slot is switched off.
-QJsonArray slots_json(const WindowState &state);
+QJsonArray slots_json(const Panel &panel);
 QJsonArray bytes_json(const ModuleImage &image);
 // {port, device, outcome, done, detail?, address?, identity?, partly_programmed?, bytes?}
 QJsonObject port_json(const PortArgument &port, const SessionResult &result);
-QJsonObject difference_json(const ImageDifference &difference);
+QJsonObject difference_json(const PanelDifference &difference);

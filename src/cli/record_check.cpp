@@ -3,8 +3,6 @@
 #include "cli_texts.h"
 #include "configuration_texts.h"
 #include "file_texts.h"
-#include "gathering.h"
-#include "point_code.h"
 #include "validation_texts.h"
 
 #include <algorithm>
@@ -32,57 +30,36 @@ QString damage_text(RecordStatus status)
     return {};
 }
 
-void check_rules(const WindowState &state, QList<RecordProblem> &problems)
+RecordProblem rule_problem(const RuleFinding &finding)
 {
-    const AssignmentSnapshot snapshot = state.snapshot();
-    for (int k = 1; k <= SLOT_COUNT; ++k) {
-        std::vector<int> named = outputs_named(snapshot, k);
-        if (named.empty())
-            continue;
-        const QString point = point_text(state, input_module_list(k), input_channel_list(k),
-                                         snapshot.toggle_pressed(input_toggle(k)));
-        const auto own = std::find(named.begin(), named.end(), k);
-        if (own != named.end()) {
-            named.erase(own);
-            problems.append({RecordProblem::Kind::OwnOutput,
-                             k,
-                             {},
-                             NAMES_OWN_OUTPUT.arg(input_name(k), output_name(k), point)});
-        }
-        if (named.empty())
-            continue;
-        QStringList outputs;
-        for (int j : named)
-            outputs << output_name(j);
-        problems.append(
-            {RecordProblem::Kind::OtherOutput, k, named,
-             NAMES_OTHER_OUTPUT.arg(input_name(k), outputs.join(NAME_LIST_SEPARATOR), point)});
-    }
+    const int k = finding.slot;
+    const QString point = point_text(finding.input, false);
+    if (finding.rule == AssignmentRule::OwnOutput)
+        return {RecordProblem::Kind::OwnOutput,
+                k,
+                {},
+                NAMES_OWN_OUTPUT.arg(input_name(k), output_name(k), point)};
+    QStringList outputs;
+    for (int j : finding.outputs)
+        outputs << output_name(j);
+    return {RecordProblem::Kind::OtherOutput, k, finding.outputs,
+            NAMES_OTHER_OUTPUT.arg(input_name(k), outputs.join(NAME_LIST_SEPARATOR), point)};
 }
 
 } // namespace
 
-QList<RecordProblem> incomplete_sides(const WindowState &state)
+QList<RecordProblem> incomplete_problems(const Panel &panel)
 {
     QList<RecordProblem> problems;
-    for (int k = 1; k <= SLOT_COUNT; ++k) {
-        if (!state.active(k))
-            continue;
-        if (state.position(input_channel_list(k)) == NO_SELECTION)
-            problems.append(
-                {RecordProblem::Kind::IncompleteInput, k, {}, NO_CHANNEL.arg(input_name(k))});
-    }
-    for (int k = 1; k <= SLOT_COUNT; ++k) {
-        if (!state.active(k))
-            continue;
-        const bool module = state.position(output_module_list(k)) != NO_SELECTION;
-        const bool channel = state.position(output_channel_list(k)) != NO_SELECTION;
-        if (module && channel)
-            continue;
-        const QString &text = !module && !channel ? NO_MODULE_NO_CHANNEL
-                              : module            ? NO_CHANNEL
-                                                  : NO_MODULE;
-        problems.append({RecordProblem::Kind::IncompleteOutput, k, {}, text.arg(output_name(k))});
+    for (const IncompleteSide &side : incomplete_sides(panel)) {
+        const QString &text = side.module_missing && side.channel_missing ? NO_MODULE_NO_CHANNEL
+                              : side.module_missing                       ? NO_MODULE
+                                                                          : NO_CHANNEL;
+        problems.append({side.output ? RecordProblem::Kind::IncompleteOutput
+                                     : RecordProblem::Kind::IncompleteInput,
+                         side.slot,
+                         {},
+                         text.arg(side.output ? output_name(side.slot) : input_name(side.slot))});
     }
     return problems;
 }
@@ -121,7 +98,7 @@ RecordCheck check_record(QByteArrayView bytes)
         check.problems.append({RecordProblem::Kind::OtherModel,
                                0,
                                {},
-                               OTHER_MODEL.arg(check.record.model, files::MODEL_ID)});
+                               OTHER_MODEL.arg(check.record.model, MODEL_ID)});
         return check;
     }
     if (status != RecordStatus::Ok) {
@@ -129,10 +106,9 @@ RecordCheck check_record(QByteArrayView bytes)
         return check;
     }
     check.opened = open_record(check.record);
-    if (const int list = check.opened.refused_list) {
+    if (const int list = check.opened.load.refused_list) {
         const int k = list_slot(list);
-        const bool input =
-            list_kind(list) == ListKind::InputModule || list_kind(list) == ListKind::InputChannel;
+        const bool input = is_input_list(list);
         const auto i = static_cast<std::size_t>(k - 1);
         check.problems.append({RecordProblem::Kind::Damaged,
                                k,
@@ -141,8 +117,14 @@ RecordCheck check_record(QByteArrayView bytes)
                                    .arg(input ? check.record.in[i] : check.record.out[i])});
         return check;
     }
-    check_rules(check.opened.state, check.problems);
-    check.problems += incomplete_sides(check.opened.state);
+    // The boxes of the open first, then those each later edit would bring until none is left,
+    // so that every rule the file breaks is named; each box undoes a choice, so this ends.
+    for (CheckedPanel run = check.opened.checked; !run.findings.isEmpty();
+         run = check_panel(run.panel))
+        for (const RuleFinding &finding : run.findings)
+            check.problems.append(rule_problem(finding));
+    // The file's own gaps, not those the check made by undoing a choice.
+    check.problems += incomplete_problems(check.opened.load.panel);
     return check;
 }
 
@@ -156,22 +138,22 @@ QString output_name(int k)
     return OUTPUT_NAME.arg(k);
 }
 
-QString list_item_text(const WindowState &state, int list)
-{
-    const qint16 position = state.position(list);
-    if (position == NO_SELECTION)
-        return NOTHING_CHOSEN;
-    return QString::fromLatin1(
-        list_items(list_kind(list))[static_cast<std::size_t>(position)].text);
-}
-
 QString loop_name(bool data_b)
 {
     return data_b ? DATA_B : DATA_A;
 }
 
-QString point_text(const WindowState &state, int module_list, int channel_list, bool data_b)
+QString module_text(const PanelSide &side, bool output)
 {
-    return POINT.arg(list_item_text(state, module_list), list_item_text(state, channel_list),
-                     loop_name(data_b));
+    return item_text(output ? ListKind::OutputModule : ListKind::InputModule, side.module);
+}
+
+QString channel_text(const PanelSide &side)
+{
+    return item_text(ListKind::InputChannel, side.channel);
+}
+
+QString point_text(const PanelSide &side, bool output)
+{
+    return POINT.arg(module_text(side, output), channel_text(side), loop_name(side.data_b));
 }

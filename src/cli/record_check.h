@@ -1,9 +1,11 @@
 #pragma once
 // Everything that keeps a file from being opened and written as it is: a damaged record, one of
-// another model, each rule a slot breaks and each incomplete slot.
+// another model, each box the window's check shows after the open, and each side the open
+// leaves incomplete.
 
 #include "config_record.h"
-#include "window_state.h"
+#include "panel_check.h"
+#include "panel_gathering.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -13,8 +15,8 @@ struct RecordProblem {
     enum class Kind {
         Damaged,          // the open would fail: see detail
         OtherModel,       // the model field is not ours: see detail
-        OwnOutput,        // IN-slot names OUT-slot on the same loop
-        OtherOutput,      // IN-slot names each of outputs on the same loop
+        OwnOutput,        // IN-slot names OUT-slot on the same loop: the open clears OUT-slot
+        OtherOutput,      // IN-slot names each of outputs on the same loop: IN-slot goes to N/A
         IncompleteInput,  // an active IN-slot without a channel
         IncompleteOutput, // OUT-slot of an active slot without a module or a channel
     };
@@ -27,25 +29,29 @@ struct RecordProblem {
 
 struct RecordCheck {
     ConfigRecord record;
-    OpenedRecord opened; // the window after the open; meaningful only when it is not damaged
+    OpenedRecord opened; // the window after the open; meaningful only when it opens
     QList<RecordProblem> problems;
 
     bool opens() const; // neither damaged nor of another model
     bool sound() const { return problems.isEmpty(); }
+    // What the window holds once the open and its check are done.
+    const Panel &panel() const { return opened.checked.panel; }
 };
 
-// Reads the record with the window's reader and, when it opens, checks the slots: the rules for
-// IN-1..IN-10 (each rule an input breaks, all the outputs it names), then the incomplete sides.
+// Reads the record with the window's reader and, when it opens, runs the window's check on
+// what the open left: each box in the order the window shows them, then the boxes later edits
+// would bring. Then every side the file leaves without a module or a channel.
 RecordCheck check_record(QByteArrayView bytes);
 
-// Every active side without a module or a channel: inputs first, then outputs.
-QList<RecordProblem> incomplete_sides(const WindowState &state);
+// Every incomplete active side as a problem, inputs first.
+QList<RecordProblem> incomplete_problems(const Panel &panel);
 
 // "IN-3", "OUT-7".
 QString input_name(int k);
 QString output_name(int k);
-// The selected item of List(n) as the list shows it, "-" when nothing is selected.
-QString list_item_text(const WindowState &state, int list);
 QString loop_name(bool data_b);
-// A side's point as its lists and toggle show it: "B/3 DATA-B".
-QString point_text(const WindowState &state, int module_list, int channel_list, bool data_b);
+// What a side's lists show ("B", "3"; "-" for nothing selected), and its point as its lists and
+// toggle show it: "B/3 DATA-B".
+QString module_text(const PanelSide &side, bool output);
+QString channel_text(const PanelSide &side);
+QString point_text(const PanelSide &side, bool output);

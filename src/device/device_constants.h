@@ -1,6 +1,8 @@
 #pragma once
 // Fixed numbers and bytes of the link to the module, each defined once.
 
+#include "module_image.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 #include <chrono>
@@ -41,7 +43,7 @@ constexpr double VALUE_SCALE = 10.0;
 
 // The module's kind is told by this byte.
 constexpr qint16 IDENTITY_ADDRESS = 63;
-constexpr qint16 IDENTITY_CODE = 31;
+using ::IDENTITY_CODE;
 // Highest value a read accepts: a point code (160 = not assigned) or a whole loop byte.
 constexpr qint16 POINT_CODE_LIMIT = 160;
 constexpr qint16 LOOP_BYTE_LIMIT = 255;

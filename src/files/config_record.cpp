@@ -245,7 +245,7 @@ RecordStatus read_config_record(QByteArrayView bytes, ConfigRecord &record)
         }
         return status == RecordStatus::Ok;
     });
-    if (status == RecordStatus::Ok && record.model != files::MODEL_ID)
+    if (status == RecordStatus::Ok && record.model != MODEL_ID)
         status = RecordStatus::WrongModel;
     return status;
 }

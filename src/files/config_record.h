@@ -2,49 +2,13 @@
 // The configuration record: 46 fields on one line, quoted texts and decimal integers in
 // Windows-1252, ended by CR LF. Pure conversions between bytes and fields.
 
-#include "converter_config.h"
-#include "loop_bytes.h"
+#include "record_fields.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <array>
 #include <optional>
-#include <type_traits>
-
-constexpr int RECORD_FIELD_COUNT = 46;
-
-struct ConfigRecord {
-    QString model;
-    QString panel;
-    std::array<QString, SLOT_COUNT> indesig;
-    ConverterConfig::Slots in{};
-    std::array<QString, SLOT_COUNT> outdesig;
-    ConverterConfig::Slots out{};
-    LoopBytes loops;
-
-    bool operator==(const ConfigRecord &) const = default;
-};
-
-// Visits the 46 fields in file order (a QString or a qint16 each, with its field number 1..46)
-// until `visit` returns false; true when all were visited. The one place the order is written.
-template <typename Record, typename Visit>
-requires std::is_same_v<std::remove_const_t<Record>, ConfigRecord>
-bool visit_record_fields(Record &record, Visit &&visit)
-{
-    int number = 0;
-    auto next = [&](auto &field) { return visit(field, ++number); };
-    if (!next(record.model) || !next(record.panel))
-        return false;
-    for (std::size_t i = 0; i < SLOT_COUNT; ++i)
-        if (!next(record.indesig[i]) || !next(record.in[i]))
-            return false;
-    for (std::size_t i = 0; i < SLOT_COUNT; ++i)
-        if (!next(record.outdesig[i]) || !next(record.out[i]))
-            return false;
-    return next(record.loops.inllsb) && next(record.loops.inlmsb) && next(record.loops.outllsb) &&
-           next(record.loops.outlmsb);
-}
 
 // A text the record cannot carry unchanged.
 struct TextFault {

@@ -1,7 +1,7 @@
 #pragma once
 // Fixed texts and measures of the configuration files and their two commands, each defined once.
 
-#include "gathering.h"
+#include "configuration_texts.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -10,8 +10,6 @@
 namespace files
 {
 
-// The model field every configuration file starts with.
-inline const QString MODEL_ID = QStringLiteral("00-00574-000");
 inline const QString FILE_EXTENSION = QStringLiteral(".olc");
 inline const QString FILE_FILTER = QStringLiteral("OMNILATTICE CONFIGURATION FILES (*.olc)");
 inline const QString OPEN_TITLE = QStringLiteral("READ CONFIGURATION FILE");
@@ -25,8 +23,6 @@ inline const QString MISMATCH_TEXT =
                    "WAS NOT CREATED FOR THE 00-00574-000\n"
                    "-------------THE FILE READ OPERATION IS BEING ABANDONED!--------------");
 
-inline const QString &INPUTS_INCOMPLETE = ::INCOMPLETE_INPUT_TEXT;
-inline const QString &OUTPUTS_INCOMPLETE = ::INCOMPLETE_OUTPUT_TEXT;
 inline const QString PANEL_NAME_MISSING =
     QStringLiteral("Name must be entered in PANEL NAME field");
 

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+// The model field every configuration file starts with.
+inline const QString MODEL_ID = QStringLiteral("00-00574-000");
 // What a designation box holds for a side that has never been named, or was switched off.
 inline const QString DESIGNATION_PLACEHOLDER = QStringLiteral("DESIGNATION");
 // How many characters the panel name box lets the operator type.
@@ -11,3 +13,9 @@ constexpr int PANEL_NAME_MAX_LENGTH = 12;
 // Names of the two sides of slot k; %1 is k.
 inline const QString INPUT_NAME = QStringLiteral("IN-%1");
 inline const QString OUTPUT_NAME = QStringLiteral("OUT-%1");
+
+// What writing to a module or saving a file reports for an active side left incomplete.
+inline const QString INCOMPLETE_INPUT_TEXT =
+    QStringLiteral("DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE INPUTS BEFORE WRITING DATA");
+inline const QString INCOMPLETE_OUTPUT_TEXT =
+    QStringLiteral("DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE OUTPUTS BEFORE WRITING DATA");

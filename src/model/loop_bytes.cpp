@@ -6,33 +6,29 @@ qint16 loop_bit_value(int slot)
     return static_cast<qint16>(1 << bit);
 }
 
-namespace {
-qint16 sum(const ConverterConfig::Slots &flags, int first, int last)
-{
-    qint16 total = 0;
-    for (int k = first; k <= last; ++k)
-        total = static_cast<qint16>(total + flags[k - 1]);
-    return total;
-}
-} // namespace
-
-LoopBytes pack_loop_bytes(const ConverterConfig::Slots &inl, const ConverterConfig::Slots &outl)
-{
-    return {sum(inl, 1, SLOTS_IN_LOW_BYTE), sum(inl, SLOTS_IN_LOW_BYTE + 1, SLOT_COUNT),
-            sum(outl, 1, SLOTS_IN_LOW_BYTE), sum(outl, SLOTS_IN_LOW_BYTE + 1, SLOT_COUNT)};
-}
-
 bool loop_bit_set(qint16 low_byte, qint16 high_byte, int slot)
 {
     const qint16 byte = slot <= SLOTS_IN_LOW_BYTE ? low_byte : high_byte;
     return (byte & loop_bit_value(slot)) != 0;
 }
 
-ConverterConfig::Slots unpack_loop_flags(qint16 low_byte, qint16 high_byte)
+std::pair<qint16, qint16> pack_loop_flags(const LoopFlags &flags)
 {
-    ConverterConfig::Slots flags{};
+    qint16 low = 0;
+    qint16 high = 0;
+    for (int k = 1; k <= SLOT_COUNT; ++k) {
+        if (!flags[static_cast<std::size_t>(k - 1)])
+            continue;
+        qint16 &byte = k <= SLOTS_IN_LOW_BYTE ? low : high;
+        byte = static_cast<qint16>(byte + loop_bit_value(k));
+    }
+    return {low, high};
+}
+
+LoopFlags unpack_loop_flags(qint16 low_byte, qint16 high_byte)
+{
+    LoopFlags flags{};
     for (int k = 1; k <= SLOT_COUNT; ++k)
-        flags[static_cast<std::size_t>(k - 1)] =
-            loop_bit_set(low_byte, high_byte, k) ? loop_bit_value(k) : qint16(0);
+        flags[static_cast<std::size_t>(k - 1)] = loop_bit_set(low_byte, high_byte, k);
     return flags;
 }

@@ -1,20 +1,19 @@
 #include "point_code.h"
 
-void decode_point_code(qint16 &A, qint16 &m_index, qint16 &c_index)
+#include "slot_lists.h"
+
+namespace
 {
-    m_index = 1;
-    if (A > HIGHEST_POINT_CODE) {
-        m_index = 0;
-        c_index = NO_SELECTION;
-        return;
-    }
-    if (A < CHANNELS_PER_MODULE) {
-        c_index = A;
-        return;
-    }
-    do {
-        A = static_cast<qint16>(A - CHANNELS_PER_MODULE);
-        m_index = static_cast<qint16>(m_index + 1);
-        c_index = A;
-    } while (A >= CHANNELS_PER_MODULE);
+// The input module list holds "N/A" first, so "A" sits at position 1.
+constexpr qint16 FIRST_LETTER = 1;
+} // namespace
+
+DecodedPoint decode_point_code(qint16 code)
+{
+    if (code > HIGHEST_POINT_CODE)
+        return {NA_POSITION, NO_SELECTION};
+    if (code < 0)
+        return {FIRST_LETTER, code};
+    return {static_cast<qint16>(FIRST_LETTER + code / CHANNELS_PER_MODULE),
+            static_cast<qint16>(code % CHANNELS_PER_MODULE)};
 }

@@ -7,13 +7,18 @@ constexpr qint16 NOT_ASSIGNED = 160;
 constexpr qint16 HIGHEST_POINT_CODE = 159;
 constexpr qint16 CHANNELS_PER_MODULE = 10;
 constexpr qint16 MODULE_COUNT = 16;
-constexpr qint16 NO_SELECTION = -1;
 
-// Turns the point code in A into list positions, exactly as the window's routine does:
-// m_index is the input module list position (0 = "N/A"), c_index the channel list position.
-// A is working storage and ends equal to c_index for codes 0..159; it is left as it is for
-// codes of 160 and more. Negative codes give m_index 1 and c_index equal to the code.
-void decode_point_code(qint16 &A, qint16 &m_index, qint16 &c_index);
+// The list positions a point code decodes to: `module` for an input module list (0 = "N/A",
+// 1..16 = "A".."P"; an output module list, which has no "N/A", takes module - 1) and `channel`
+// for a channel list (-1 = none).
+struct DecodedPoint {
+    qint16 module;
+    qint16 channel;
+};
+
+// 0..159 give their module and channel; 160 and above "N/A" and no channel. A negative code is
+// no point at all: module "A" and the code itself as the channel position, which only -1 fits.
+DecodedPoint decode_point_code(qint16 code);
 
 // The point code for a module index (0..15) and a channel index (0..9).
 constexpr qint16 point_code(int module_index, int channel_index)

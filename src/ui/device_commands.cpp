@@ -3,23 +3,12 @@
 #include "device_constants.h"
 #include "device_texts.h"
 #include "form1.h"
+#include "panel_gathering.h"
+#include "panel_loading.h"
 #include "prompts.h"
-#include "slot_lists.h"
 #include "ui_constants.h"
 
 #include <QLineEdit>
-
-namespace
-{
-
-constexpr int PANEL_NAME_BOX = 2; // Text(2)
-
-// Where a read puts each loop byte, in the order of their addresses.
-constexpr qint16 ConverterConfig::*LOOP_BYTE_FIELDS[] = {
-    &ConverterConfig::inllsb, &ConverterConfig::inlmsb, &ConverterConfig::outllsb,
-    &ConverterConfig::outlmsb};
-
-} // namespace
 
 DeviceCommands::DeviceCommands(Form1 &form, QObject *parent)
     : QObject(parent), m_form(form), m_session(m_link, m_timer), m_port_number(device::START_PORT)
@@ -82,9 +71,9 @@ void DeviceCommands::READ_CONFIG()
 {
     if (!begin())
         return;
-    m_form.config().busy = TRUE16;
+    m_form.set_busy(true);
     m_form.show_status(ui::STARTING_READ, ui::YELLOW);
-    m_form.Text(PANEL_NAME_BOX)->setText(QString());
+    m_form.Text(ui::PANEL_NAME_BOX)->setText(QString());
     m_session.read(m_port_name_map(m_port_number));
 }
 
@@ -92,21 +81,20 @@ void DeviceCommands::WRITE_CONFIG()
 {
     if (!begin())
         return;
-    ConverterConfig &config = m_form.config();
     m_form.show_status(ui::STARTING_WRITE, ui::YELLOW);
-    config.error_flag = 0;
-    m_form.gather_point_codes();
+    // Taken once, now, so that toggles pressed while the write runs cannot mix two
+    // configurations in the module.
+    const Panel panel = m_form.panel();
+    const std::optional<ModuleImage> image = image_to_write(panel);
     // Nothing is sent, and the port is not even opened, for a configuration not entered.
-    if (config.error_flag == INCOMPLETE_INPUT || config.error_flag == INCOMPLETE_OUTPUT) {
-        report(config.error_flag == INCOMPLETE_INPUT ? ui::INPUTS_NOT_ENTERED
-                                                     : ui::OUTPUTS_NOT_ENTERED,
+    if (!image) {
+        report(incomplete_sides(panel).first().output ? INCOMPLETE_OUTPUT_TEXT
+                                                      : INCOMPLETE_INPUT_TEXT,
                false);
         end();
         return;
     }
-    // Taken once, now, so that toggles pressed while the write runs cannot mix two
-    // configurations in the module.
-    if (!m_session.write(m_port_name_map(m_port_number), module_image(config))) {
+    if (!m_session.write(m_port_name_map(m_port_number), *image)) {
         report(ui::BAD_DATA, false);
         end();
     }
@@ -125,10 +113,10 @@ void DeviceCommands::window_closing()
 void DeviceCommands::on_progress(const SessionProgress &event)
 {
     show_exchange(event);
-    if (event.value)
-        m_form.config().A = *event.value;
-    if (event.kind == SessionKind::Read && event.step == SessionStep::Configuration)
-        take_read_value(event.address);
+    // A slot shows what the module sent for it, even a value the read refuses; a reply that
+    // carried no value leaves the slot as it was.
+    if (event.kind == SessionKind::Read && event.step == SessionStep::Configuration && event.value)
+        take_read_value(event.address, *event.value);
 }
 
 void DeviceCommands::show_exchange(const SessionProgress &event)
@@ -163,25 +151,16 @@ void DeviceCommands::show_exchange(const SessionProgress &event)
     }
 }
 
-void DeviceCommands::take_read_value(qint16 address)
+void DeviceCommands::take_read_value(qint16 address, qint16 value)
 {
-    ConverterConfig &config = m_form.config();
-    if (address >= FIRST_LOOP_BYTE_ADDRESS) {
-        config.*LOOP_BYTE_FIELDS[address - FIRST_LOOP_BYTE_ADDRESS] = config.A;
-        return;
-    }
-    // The slot shows the value even when it was refused; a value that was not read leaves the
-    // one read before.
+    // The loop bytes reach the toggles together, once the whole read has succeeded.
     const MemoryCell &cell = memory_map()[static_cast<std::size_t>(address)];
-    const bool input = cell.content == CellContent::InputPointCode;
-    const bool taken = input ? m_form.load_input_slot(cell.slot, config.A)
-                             : m_form.load_output_slot(cell.slot, config.A);
-    if (!taken)
+    if (cell.content == CellContent::LoopByte)
+        return;
+    const bool output = cell.content == CellContent::OutputPointCode;
+    if (!m_form.load_side(cell.slot, output, side_positions(value, output)))
         port_failure();
-    QLineEdit *box =
-        m_form.Text(input ? input_designation_box(cell.slot) : output_designation_box(cell.slot));
-    box->setText(ui::DESIGNATION);
-    box->hide();
+    m_form.set_designation(cell.slot, output, ui::DESIGNATION, false);
 }
 
 // What the end shows ----------------------------------------------------------------------------
@@ -192,7 +171,7 @@ void DeviceCommands::on_finished(const SessionResult &result)
     switch (result.outcome) {
     case SessionOutcome::Success:
         if (read)
-            m_form.apply_loop_bytes();
+            m_form.apply_loops(read_panel(result.image));
         report(read ? ui::READ_SUCCESSFUL : ui::PROGRAMMED, true);
         break;
     case SessionOutcome::NoAnswer:
@@ -201,42 +180,25 @@ void DeviceCommands::on_finished(const SessionResult &result)
     case SessionOutcome::PortFailure:
         port_failure();
         // The steps after a port failure run on, each failing in turn, to the ending of the
-        // step where the line was lost.
-        if (result.step == SessionStep::Identity) {
-            identity_unconfirmed(result.kind);
-        } else if (result.step == SessionStep::Configuration) {
-            if (read)
-                take_read_value(result.address);
-            report(ui::BAD_DATA, false);
-        } else {
-            report(ui::FAILED_TO_RESPOND, false);
-        }
+        // step where the line was lost. Nothing was read there, so no slot changes.
+        report(result.step == SessionStep::Identity || result.step == SessionStep::Configuration
+                   ? ui::BAD_DATA
+                   : ui::FAILED_TO_RESPOND,
+               false);
         break;
     case SessionOutcome::WrongModule:
         mismatch_box(result.kind);
         break;
     case SessionOutcome::BadData:
-        if (result.step == SessionStep::Identity)
-            identity_unconfirmed(result.kind);
-        else
-            report(ui::BAD_DATA, false);
+        // An identity that was not read proves nothing about the module's kind either way.
+        report(ui::BAD_DATA, false);
         break;
     case SessionOutcome::Aborted:
         break;
     }
     if (read)
-        m_form.config().busy = FALSE16;
+        m_form.set_busy(false);
     end();
-}
-
-void DeviceCommands::identity_unconfirmed(SessionKind kind)
-{
-    // An identity that was not read properly proves nothing about the module's kind, even when
-    // an earlier run left the right code behind.
-    if (m_form.config().A != device::IDENTITY_CODE)
-        mismatch_box(kind);
-    else
-        report(ui::BAD_DATA, false);
 }
 
 void DeviceCommands::mismatch_box(SessionKind kind)

@@ -55,10 +55,8 @@ private:
     void on_progress(const SessionProgress &event);
     void on_finished(const SessionResult &result);
     void show_exchange(const SessionProgress &event);
-    // Puts the value last read (the window's A) where the byte at `address` belongs.
-    void take_read_value(qint16 address);
-    // The identity byte could not be read: the A of an earlier run decides what is shown.
-    void identity_unconfirmed(SessionKind kind);
+    // Puts a value read at `address` into the slot it belongs to.
+    void take_read_value(qint16 address, qint16 value);
     void mismatch_box(SessionKind kind);
     void report(const QString &text, bool success);
     void port_failure();

@@ -2,8 +2,6 @@
 // What the window shows of a read or a write: the status line texts and the wrong-module box,
 // each defined once.
 
-#include "gathering.h"
-
 #include <QString>
 
 namespace ui
@@ -27,8 +25,6 @@ inline const QString FAILED_TO_RESPOND =
 inline const QString BAD_DATA = QStringLiteral("COMMUNICATIONS FAILURE-BAD DATA CONVERTER DATA");
 inline const QString READ_SUCCESSFUL = QStringLiteral("DATA CONVERTER DATA READ SUCCESSFUL");
 inline const QString PROGRAMMED = QStringLiteral("DATA CONVERTER HAS BEEN PROGRAMMED");
-inline const QString &INPUTS_NOT_ENTERED = ::INCOMPLETE_INPUT_TEXT;
-inline const QString &OUTPUTS_NOT_ENTERED = ::INCOMPLETE_OUTPUT_TEXT;
 
 // The wrong-kind message box.
 inline const QString MISMATCH_TITLE = QStringLiteral("DATA CONVERTER/CONFIGURATION MIS-MATCH");

@@ -3,8 +3,8 @@
 #include "config_record.h"
 #include "file_texts.h"
 #include "form1.h"
-#include "gathering.h"
-#include "loop_bytes.h"
+#include "panel_gathering.h"
+#include "panel_loading.h"
 #include "prompts.h"
 #include "record_file.h"
 #include "slot_lists.h"
@@ -21,7 +21,6 @@
 namespace
 {
 
-constexpr int PANEL_NAME_BOX = 2; // Text(2)
 constexpr int PANEL_NAME_FIELD_NUMBER = 2;
 constexpr int FIRST_OUTPUT_FIELD = 2 * SLOT_COUNT + 3;
 
@@ -30,35 +29,6 @@ bool unsafe_in_file_name(QChar c)
 {
     static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
     return c.unicode() < u' ' || forbidden.contains(c);
-}
-
-// The read-side fields of the configuration as a record, so a failed read leaves the fields it
-// did not reach as they were.
-ConfigRecord staged_record(const ConverterConfig &config)
-{
-    ConfigRecord record;
-    record.model = config.rmodel;
-    record.panel = config.panel;
-    record.indesig = config.indesig;
-    record.in = config.in;
-    record.outdesig = config.outdesig;
-    record.out = config.out;
-    record.loops = {config.inllsb, config.inlmsb, config.outllsb, config.outlmsb};
-    return record;
-}
-
-void stage_record(const ConfigRecord &record, ConverterConfig &config)
-{
-    config.rmodel = record.model;
-    config.panel = record.panel;
-    config.indesig = record.indesig;
-    config.in = record.in;
-    config.outdesig = record.outdesig;
-    config.out = record.out;
-    config.inllsb = record.loops.inllsb;
-    config.inlmsb = record.loops.inlmsb;
-    config.outllsb = record.loops.outllsb;
-    config.outlmsb = record.loops.outlmsb;
 }
 
 QString text_field_name(int field)
@@ -104,17 +74,16 @@ FileCommands::~FileCommands()
 
 void FileCommands::READ_FILE()
 {
-    ConverterConfig &config = m_form.config();
     // A device read pumps events while it loads the window, and a slow open waits for its file:
     // a second load must not cut in.
-    if (config.busy == TRUE16 || running())
+    if (m_form.busy() || running())
         return;
-    config.busy = TRUE16;
+    m_form.set_busy(true);
     m_form.hide_status();
     const QString chosen =
         m_form.prompts().open_file_name(files::OPEN_TITLE, files::FILE_FILTER, m_file_name);
     if (chosen.isEmpty()) {
-        config.busy = FALSE16;
+        m_form.set_busy(false);
         return;
     }
     m_file_name = chosen;
@@ -124,21 +93,21 @@ void FileCommands::READ_FILE()
     }
     // Nothing goes into the window while the file is awaited, so the operator's edits meanwhile
     // are validated as always.
-    config.busy = FALSE16;
+    m_form.set_busy(false);
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
 }
 
 void FileCommands::load_finished(const LoadedFile &file)
 {
     QGuiApplication::restoreOverrideCursor();
-    m_form.config().busy = TRUE16;
+    m_form.set_busy(true);
     finish_open(file);
 }
 
 void FileCommands::finish_open(const LoadedFile &file)
 {
     const OpenResult result = open_into_window(file);
-    m_form.config().busy = FALSE16;
+    m_form.set_busy(false);
     const QString path = QDir::toNativeSeparators(m_file_name);
     switch (result) {
     case OpenResult::Done:
@@ -179,82 +148,58 @@ FileCommands::OpenResult FileCommands::open_into_window(const LoadedFile &file)
         break;
     }
 
-    ConverterConfig &config = m_form.config();
-    ConfigRecord record = staged_record(config);
-    const RecordStatus status = read_config_record(file.bytes, record);
-    stage_record(record, config);
-    if (status != RecordStatus::Ok)
+    ConfigRecord record;
+    if (read_config_record(file.bytes, record) != RecordStatus::Ok)
         return OpenResult::Mismatch;
-
-    apply_record(record);
-    if (!load_slots())
-        return OpenResult::Mismatch;
-    m_form.apply_loop_bytes();
-    return OpenResult::Done;
+    return apply_load(load_record(record)) ? OpenResult::Done : OpenResult::Mismatch;
 }
 
-void FileCommands::apply_record(const ConfigRecord &record)
+bool FileCommands::apply_load(const RecordLoad &load)
 {
     // The box limits typing to 12 characters, but a longer name from a file is shown whole.
-    QLineEdit *panel = m_form.Text(PANEL_NAME_BOX);
-    panel->setMaxLength(std::max<int>(ui::PANEL_NAME_MAX_LENGTH, record.panel.size()));
-    panel->setText(record.panel);
-}
-
-bool FileCommands::load_slots()
-{
-    ConverterConfig &config = m_form.config();
-    // A side that decodes as assigned shows the designation from the file; any other keeps
-    // the placeholder, hidden.
-    auto set_designation = [&](int box, const QString &designation) {
-        const bool assigned = config.m_index != NA_POSITION;
-        m_form.Text(box)->setText(assigned ? designation : ui::DESIGNATION);
-        m_form.Text(box)->setVisible(assigned);
-    };
-    for (int k = 1; k <= SLOT_COUNT; ++k) {
-        const auto i = static_cast<std::size_t>(k - 1);
-        if (!m_form.load_input_slot(k, config.in[i]))
-            return false;
-        set_designation(input_designation_box(k), config.indesig[i]);
+    QLineEdit *panel = m_form.Text(ui::PANEL_NAME_BOX);
+    panel->setMaxLength(std::max<int>(ui::PANEL_NAME_MAX_LENGTH, load.panel.name.size()));
+    panel->setText(load.panel.name);
+    // Side by side in the order of the load, each side's lists before its designation; the
+    // load stops at a list that has no position for its code.
+    for (bool output : {false, true}) {
+        for (int k = 1; k <= SLOT_COUNT; ++k) {
+            const PanelSide &side = output ? load.panel.slot(k).output : load.panel.slot(k).input;
+            const int module_list = output ? output_module_list(k) : input_module_list(k);
+            const int channel_list = output ? output_channel_list(k) : input_channel_list(k);
+            for (int n : {module_list, channel_list})
+                if (n != load.refused_list)
+                    m_form.set_list_position(n, load.panel.position(n));
+            if (load.refused_list == module_list || load.refused_list == channel_list)
+                return false;
+            m_form.set_designation(k, output, side.designation, load.shown(k, output));
+        }
     }
-    for (int k = 1; k <= SLOT_COUNT; ++k) {
-        const auto i = static_cast<std::size_t>(k - 1);
-        if (!m_form.load_output_slot(k, config.out[i]))
-            return false;
-        set_designation(output_designation_box(k), config.outdesig[i]);
-    }
+    m_form.apply_loops(load.panel);
     return true;
 }
 
 void FileCommands::WRITE_FILE()
 {
-    ConverterConfig &config = m_form.config();
     // Gathering in the middle of a load would save half of one configuration, and a save
     // while an open waits for its file would be overwritten by it.
-    if (config.busy == TRUE16 || running())
+    if (m_form.busy() || running())
         return;
     m_form.hide_status();
-    config.error_flag = 0;
-    config.wmodel = files::MODEL_ID;
-    const LoopBytes loops = pack_loop_bytes(config.inl, config.outl);
-    config.inllsb = loops.inllsb;
-    config.inlmsb = loops.inlmsb;
-    config.outllsb = loops.outllsb;
-    config.outlmsb = loops.outlmsb;
-
-    m_form.gather_point_codes();
-    if (config.error_flag == INCOMPLETE_INPUT || config.error_flag == INCOMPLETE_OUTPUT) {
-        m_form.show_status(config.error_flag == INCOMPLETE_INPUT ? files::INPUTS_INCOMPLETE
-                                                                 : files::OUTPUTS_INCOMPLETE,
+    const Panel panel = m_form.panel();
+    const std::optional<ConfigRecord> to_save = record_to_save(panel);
+    if (!to_save) {
+        m_form.show_status(incomplete_sides(panel).first().output ? INCOMPLETE_OUTPUT_TEXT
+                                                                  : INCOMPLETE_INPUT_TEXT,
                            ui::RED);
         return;
     }
-    if (m_form.Text(PANEL_NAME_BOX)->text().isEmpty()) {
+    if (panel.name.isEmpty()) {
         m_form.prompts().message(QCoreApplication::applicationName(), files::PANEL_NAME_MISSING);
         return;
     }
     // Refused before the dialog, so the operator does not choose a file for nothing.
-    const RecordBytes record = write_config_record(record_to_save());
+    const RecordBytes record = write_config_record(*to_save);
     if (record.fault) {
         const QString field = text_field_name(record.fault->field);
         m_form.prompts().message(
@@ -293,28 +238,11 @@ void FileCommands::WRITE_FILE()
     m_form.prompts().message(files::SAVE_FAILED_TITLE, text);
 }
 
-ConfigRecord FileCommands::record_to_save() const
-{
-    const ConverterConfig &config = m_form.config();
-    ConfigRecord record;
-    record.model = config.wmodel;
-    record.panel = m_form.Text(PANEL_NAME_BOX)->text();
-    for (int k = 1; k <= SLOT_COUNT; ++k) {
-        const auto i = static_cast<std::size_t>(k - 1);
-        record.indesig[i] = m_form.Text(input_designation_box(k))->text();
-        record.outdesig[i] = m_form.Text(output_designation_box(k))->text();
-    }
-    record.in = config.inw;
-    record.out = config.outw;
-    record.loops = {config.inllsb, config.inlmsb, config.outllsb, config.outlmsb};
-    return record;
-}
-
 // The panel name plus the extension, in the folder of the file last used; characters that
 // would lead elsewhere are replaced.
 QString FileCommands::proposed_file_name() const
 {
-    QString name = m_form.Text(PANEL_NAME_BOX)->text();
+    QString name = m_form.Text(ui::PANEL_NAME_BOX)->text();
     for (QChar &c : name)
         if (unsafe_in_file_name(c))
             c = u'_';

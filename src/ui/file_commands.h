@@ -7,7 +7,7 @@
 #include <QString>
 
 class Form1;
-struct ConfigRecord;
+struct RecordLoad;
 
 class FileCommands : public QObject
 {
@@ -37,10 +37,8 @@ private:
     void load_finished(const LoadedFile &file);
     void finish_open(const LoadedFile &file);
     OpenResult open_into_window(const LoadedFile &file);
-    void apply_record(const ConfigRecord &record);
-    bool load_slots();
-    ConfigRecord record_to_save() const;
-    bool refuse_unwritable(const ConfigRecord &record);
+    // Puts what the open leaves into the window; false where a list refused its position.
+    bool apply_load(const RecordLoad &load);
     QString proposed_file_name() const;
 
     Form1 &m_form;

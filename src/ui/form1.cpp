@@ -1,9 +1,6 @@
 #include "form1.h"
 
 #include "check_assignments.h"
-#include "gathering.h"
-#include "loop_bytes.h"
-#include "point_code.h"
 #include "prompts.h"
 #include "slot_list.h"
 #include "ui_constants.h"
@@ -21,7 +18,8 @@
 #include <QScreen>
 #include <QTextEdit>
 
-namespace {
+namespace
+{
 
 // Layout in twips (1/1440 inch), as the window was designed.
 constexpr int CLIENT_WIDTH = 10080;
@@ -82,7 +80,6 @@ constexpr std::array<int, SLOT_COUNT> OUT_CAPTION_LABELS{7, 15, 16, 17, 18, 19, 
 constexpr int INPUT_HEADING_LABEL = 14;
 constexpr int OUTPUT_HEADING_LABEL = 24;
 constexpr int PANEL_CAPTION_LABEL = 6;
-constexpr int PANEL_NAME_BOX = 2;
 
 QFrame *make_outline(QWidget *parent)
 {
@@ -161,8 +158,7 @@ void Form1::build_slot(int k)
         caption->setAutoFillBackground(true);
         QPalette palette = caption->palette();
         palette.setColor(QPalette::Window, greyed_text_colour());
-        palette.setColor(QPalette::WindowText,
-                         QApplication::palette().color(QPalette::WindowText));
+        palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
         caption->setPalette(palette);
         caption->adjustSize();
         caption->move(tw(left), tw(CAPTION_TOP + r));
@@ -170,8 +166,7 @@ void Form1::build_slot(int k)
         m_labels[static_cast<std::size_t>(label)] = caption;
     };
     make_caption(IN_CAPTION_LABELS[static_cast<std::size_t>(k - 1)], in_name, IN_CAPTION_LEFT);
-    make_caption(OUT_CAPTION_LABELS[static_cast<std::size_t>(k - 1)], out_name,
-                 OUT_CAPTION_LEFT);
+    make_caption(OUT_CAPTION_LABELS[static_cast<std::size_t>(k - 1)], out_name, OUT_CAPTION_LEFT);
 
     const auto make_list = [&](int n, int left, int width, const QString &tip) {
         auto *list = new SlotList(m_central);
@@ -287,7 +282,7 @@ void Form1::build_fixed_controls()
     panel->setFont(design_font(ui::WINDOW_FAMILY, ui::WINDOW_FONT_POINTS, false));
     panel->setToolTip(ui::PANEL_NAME_TIP);
     place(panel, 3480, 7920, 2415, 285);
-    m_texts[PANEL_NAME_BOX] = panel;
+    m_texts[ui::PANEL_NAME_BOX] = panel;
 }
 
 void Form1::start_up()
@@ -396,11 +391,7 @@ void Form1::loop_toggle_reaction(int n)
 {
     const bool input = n <= SLOT_COUNT;
     const int k = input ? n : n - SLOT_COUNT;
-    const bool pressed = toggle_pressed(n);
-    colour_side(n, pressed ? ui::LIGHT_CYAN : ui::YELLOW);
-    qint16 &flag = input ? m_config.inl[static_cast<std::size_t>(k - 1)]
-                         : m_config.outl[static_cast<std::size_t>(k - 1)];
-    flag = pressed ? loop_bit_value(k) : qint16{0};
+    colour_side(n, toggle_pressed(n) ? ui::LIGHT_CYAN : ui::YELLOW);
     check_assignments();
 }
 
@@ -421,51 +412,40 @@ void Form1::colour_side(int n, const QColor &colour)
 
 // Conversions between the window and the model -------------------------------------------
 
-ListPositions Form1::list_positions() const
+Panel Form1::panel() const
 {
-    ListPositions positions{};
-    for (int n = 1; n <= LIST_COUNT; ++n)
-        positions[static_cast<std::size_t>(n - 1)] = list_position(n);
-    return positions;
+    Panel panel;
+    for (int k = 1; k <= SLOT_COUNT; ++k) {
+        PanelSlot &slot = panel.slot(k);
+        slot.input = {list_position(input_module_list(k)), list_position(input_channel_list(k)),
+                      toggle_pressed(input_toggle(k)), Text(input_designation_box(k))->text()};
+        slot.output = {list_position(output_module_list(k)), list_position(output_channel_list(k)),
+                       toggle_pressed(output_toggle(k)), Text(output_designation_box(k))->text()};
+    }
+    panel.name = Text(ui::PANEL_NAME_BOX)->text();
+    return panel;
 }
 
-void Form1::gather_point_codes()
+bool Form1::load_side(int k, bool output, SidePositions positions)
 {
-    ::gather_point_codes(list_positions(), m_config);
-}
-
-void Form1::decode_point_code()
-{
-    ::decode_point_code(m_config.A, m_config.m_index, m_config.c_index);
-}
-
-bool Form1::load_input_slot(int k, qint16 code)
-{
-    m_config.A = code;
-    decode_point_code();
-    const bool module_taken = set_list_position(input_module_list(k), m_config.m_index);
-    const bool channel_taken = set_list_position(input_channel_list(k), m_config.c_index);
+    const bool module_taken =
+        set_list_position(output ? output_module_list(k) : input_module_list(k), positions.module);
+    const bool channel_taken = set_list_position(
+        output ? output_channel_list(k) : input_channel_list(k), positions.channel);
     return module_taken && channel_taken;
 }
 
-bool Form1::load_output_slot(int k, qint16 code)
+void Form1::set_designation(int k, bool output, const QString &text, bool shown)
 {
-    m_config.A = code;
-    decode_point_code();
-    const bool module_taken = set_list_position(output_module_list(k),
-                                                static_cast<qint16>(m_config.m_index - 1));
-    const bool channel_taken = set_list_position(output_channel_list(k), m_config.c_index);
-    return module_taken && channel_taken;
+    QLineEdit *box = Text(output ? output_designation_box(k) : input_designation_box(k));
+    box->setText(text);
+    box->setVisible(shown);
 }
 
-void Form1::apply_loop_bytes()
+void Form1::apply_loops(const Panel &panel)
 {
-    for (int k = 1; k <= SLOT_COUNT; ++k)
-        ToggleButton(input_toggle(k))
-            ->setChecked(loop_bit_set(m_config.inllsb, m_config.inlmsb, k));
-    for (int k = 1; k <= SLOT_COUNT; ++k)
-        ToggleButton(output_toggle(k))
-            ->setChecked(loop_bit_set(m_config.outllsb, m_config.outlmsb, k));
+    for (int n = 1; n <= TOGGLE_COUNT; ++n)
+        ToggleButton(n)->setChecked(panel.pressed(n));
 }
 
 void Form1::check_assignments()
@@ -535,7 +515,7 @@ QColor Form1::greyed_text_colour()
 
 bool Form1::is_busy() const
 {
-    return m_config.busy == TRUE16;
+    return m_busy;
 }
 
 qint16 Form1::list_position(int n) const

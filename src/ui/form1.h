@@ -3,8 +3,8 @@
 // the four command buttons and the COM SETTINGS menu, with the slot reactions.
 
 #include "assignment_view.h"
-#include "converter_config.h"
-#include "slot_lists.h"
+#include "panel.h"
+#include "panel_loading.h"
 
 #include <QMainWindow>
 #include <array>
@@ -25,43 +25,40 @@ class Form1 : public QMainWindow, public AssignmentView
 public:
     explicit Form1(Prompts &prompts, QWidget *parent = nullptr);
 
-    ConverterConfig &config() { return m_config; }
-    const ConverterConfig &config() const { return m_config; }
     Prompts &prompts() { return m_prompts; }
+    // `busy`: true while a load pushes values into the window; the check does nothing then.
+    bool busy() const { return m_busy; }
+    void set_busy(bool busy) { m_busy = busy; }
 
     // Controls by the window's own names.
-    QListWidget *List(int n) const;          // 1..40
-    QTextEdit *Text1() const;                // the status line
-    QLineEdit *Text(int n) const;            // 2: panel name box; 3..22: designation boxes
-    QPushButton *ToggleButton(int n) const;  // 1..20
-    QLabel *Label(int n) const;              // Label2 .. Label24 (captions and headings)
-    QLabel *Label1(int index) const;         // the "=" signs, 0..9
-    QFrame *Shape3(int index) const;         // row outlines, 0..19
+    QListWidget *List(int n) const;         // 1..40
+    QTextEdit *Text1() const;               // the status line
+    QLineEdit *Text(int n) const;           // 2: panel name box; 3..22: designation boxes
+    QPushButton *ToggleButton(int n) const; // 1..20
+    QLabel *Label(int n) const;             // Label2 .. Label24 (captions and headings)
+    QLabel *Label1(int index) const;        // the "=" signs, 0..9
+    QFrame *Shape3(int index) const;        // row outlines, 0..19
     QFrame *Shape1() const { return m_shape1; }
     QFrame *Shape2() const { return m_shape2; }
-    QLabel *in_caption(int k) const;         // IN-k caption
-    QLabel *out_caption(int k) const;        // OUT-k caption
+    QLabel *in_caption(int k) const;  // IN-k caption
+    QLabel *out_caption(int k) const; // OUT-k caption
     QPushButton *READ_CONFIG() const { return m_read_config; }
     QPushButton *WRITE_CONFIG() const { return m_write_config; }
     QPushButton *READ_FILE() const { return m_read_file; }
     QPushButton *WRITE_FILE() const { return m_write_file; }
     QAction *MENU1() const { return m_menu1; }
 
-    // Conversions between the window and the model.
-    // Fills in1w..out10w from the lists; sets error_flag 1 or 2 on an incomplete active slot.
-    void gather_point_codes();
-    // A -> m_index, c_index (A is working storage and changes).
-    void decode_point_code();
-    // The slot loading step: decodes `code` through A and selects the module list, then the
-    // channel list of IN-k (OUT-k). False when a list has no such position (it is left as it was).
-    bool load_input_slot(int k, qint16 code);
-    bool load_output_slot(int k, qint16 code);
-    // Sets the twenty loop toggles from inllsb, inlmsb, outllsb, outlmsb.
-    void apply_loop_bytes();
+    // The window as a model value: every list's position, every toggle, every designation
+    // box and the panel name box.
+    Panel panel() const;
+    // The loading steps, as the open and the read take them from the model: the module list,
+    // then the channel list of one side (false when a list has no such position; it is left as
+    // it was), its designation box, and the twenty toggles in order.
+    bool load_side(int k, bool output, SidePositions positions);
+    void set_designation(int k, bool output, const QString &text, bool shown);
+    void apply_loops(const Panel &panel);
     // Runs the assignment check over this window.
     void check_assignments();
-    // Current selections of all forty lists.
-    ListPositions list_positions() const;
 
     // The status line. Each command hides it when it starts and shows what it reports.
     void show_status(const QString &text, const QColor &background);
@@ -105,16 +102,16 @@ private:
     void loop_toggle_reaction(int n);
     void colour_side(int n, const QColor &colour);
 
-    ConverterConfig m_config;
     Prompts &m_prompts;
+    bool m_busy = false;
     QWidget *m_central = nullptr;
 
-    std::array<QListWidget *, LIST_COUNT + 1> m_lists{};       // [1..40]
-    std::array<QLineEdit *, 23> m_texts{};                     // [2..22]
-    std::array<QPushButton *, TOGGLE_COUNT + 1> m_toggles{};   // [1..20]
-    std::array<QLabel *, 25> m_labels{};                       // [2..24]
-    std::array<QLabel *, SLOT_COUNT> m_equals{};               // Label1(0..9)
-    std::array<QFrame *, 2 * SLOT_COUNT> m_outlines{};         // Shape3(0..19)
+    std::array<QListWidget *, LIST_COUNT + 1> m_lists{};     // [1..40]
+    std::array<QLineEdit *, 23> m_texts{};                   // [2..22]
+    std::array<QPushButton *, TOGGLE_COUNT + 1> m_toggles{}; // [1..20]
+    std::array<QLabel *, 25> m_labels{};                     // [2..24]
+    std::array<QLabel *, SLOT_COUNT> m_equals{};             // Label1(0..9)
+    std::array<QFrame *, 2 * SLOT_COUNT> m_outlines{};       // Shape3(0..19)
     QTextEdit *m_text1 = nullptr;
     QFrame *m_shape1 = nullptr;
     QFrame *m_shape2 = nullptr;

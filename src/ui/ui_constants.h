@@ -6,7 +6,8 @@
 #include <QColor>
 #include <QString>
 
-namespace ui {
+namespace ui
+{
 
 inline const QString WINDOW_CAPTION = QStringLiteral("QMB DATA CONVERTER CONFIGURATION PROGRAM");
 inline const QString &DESIGNATION = ::DESIGNATION_PLACEHOLDER;
@@ -46,6 +47,7 @@ inline const QColor GREEN{0, 255, 0};
 inline const QColor RED{255, 0, 0};
 
 constexpr int PANEL_NAME_MAX_LENGTH = ::PANEL_NAME_MAX_LENGTH;
+constexpr int PANEL_NAME_BOX = 2; // Text(2)
 constexpr int TWIPS_PER_INCH = 1440;
 
 } // namespace ui

@@ -1,20 +1,10 @@
 #pragma once
-// The two latch-up rules as a pure function of what the window shows: positions and toggle
-// states in, the rule that IN-k breaks out.
+// The two latch-up rules as a pure function of what the window shows: list positions and loop
+// toggles in, the rule that IN-k breaks out.
 
-#include "slot_lists.h"
+#include "panel.h"
 
-#include <array>
 #include <vector>
-
-// The forty list selections and twenty loop toggle states the rules look at.
-struct AssignmentSnapshot {
-    ListPositions positions{};                // [n - 1] for List(n); -1 where nothing is selected
-    std::array<bool, TOGGLE_COUNT> pressed{}; // [n - 1] for ToggleButton(n)
-
-    qint16 list_position(int n) const { return positions[static_cast<std::size_t>(n - 1)]; }
-    bool toggle_pressed(int n) const { return pressed[static_cast<std::size_t>(n - 1)]; }
-};
 
 enum class AssignmentRule {
     None,        // IN-k may stay as it is
@@ -25,8 +15,8 @@ enum class AssignmentRule {
 // Every output j (ascending, k itself included) whose module, channel and loop IN-k (k = 1..10)
 // names; outputs of switched-off slots other than k are left out. Empty for an input without a
 // module letter or a channel.
-std::vector<int> outputs_named(const AssignmentSnapshot &snapshot, int k);
+std::vector<int> outputs_named(const Panel &panel, int k);
 
 // Which rule IN-k (k = 1..10) breaks. The own output is looked at first and wins; inputs are
 // never compared with inputs nor outputs with outputs, so shared sources and destinations pass.
-AssignmentRule assignment_rule(const AssignmentSnapshot &snapshot, int k);
+AssignmentRule assignment_rule(const Panel &panel, int k);

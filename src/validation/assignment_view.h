@@ -1,6 +1,8 @@
 #pragma once
 // What the assignment check needs of the window, and nothing more.
 
+#include "assignment_rules.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -20,4 +22,11 @@ public:
     virtual bool set_list_position(int n, qint16 position) = 0;
     // A modal message box with a title, the text and a single OK button; returns when closed.
     virtual void show_message(const QString &title, const QString &text) = 0;
+    // Told, before anything is undone, which rule IN-k breaks and the outputs it names.
+    virtual void rule_broken(int k, AssignmentRule rule, const std::vector<int> &outputs)
+    {
+        Q_UNUSED(k);
+        Q_UNUSED(rule);
+        Q_UNUSED(outputs);
+    }
 };

@@ -1,19 +1,22 @@
 #include "check_assignments.h"
 
-#include "assignment_rules.h"
-#include "converter_config.h"
-#include "point_code.h"
 #include "validation_texts.h"
 
 namespace
 {
-AssignmentSnapshot read_snapshot(const AssignmentView &view)
+// The lists and toggles the rules look at, as the view shows them now.
+Panel read_snapshot(const AssignmentView &view)
 {
-    AssignmentSnapshot snapshot;
-    for (int n = 1; n <= LIST_COUNT; ++n)
-        snapshot.positions[static_cast<std::size_t>(n - 1)] = view.list_position(n);
-    for (int n = 1; n <= TOGGLE_COUNT; ++n)
-        snapshot.pressed[static_cast<std::size_t>(n - 1)] = view.toggle_pressed(n);
+    Panel snapshot;
+    for (int k = 1; k <= SLOT_COUNT; ++k) {
+        PanelSlot &slot = snapshot.slot(k);
+        slot.input.module = view.list_position(input_module_list(k));
+        slot.input.channel = view.list_position(input_channel_list(k));
+        slot.input.data_b = view.toggle_pressed(input_toggle(k));
+        slot.output.module = view.list_position(output_module_list(k));
+        slot.output.channel = view.list_position(output_channel_list(k));
+        slot.output.data_b = view.toggle_pressed(output_toggle(k));
+    }
     return snapshot;
 }
 } // namespace
@@ -26,7 +29,11 @@ void check_assignments(AssignmentView &view)
     for (int k = 1; k <= SLOT_COUNT; ++k) {
         // Read afresh for every input: an earlier block, or a run nested inside it, may have
         // undone a choice already, and that conflict must not be reported twice.
-        switch (assignment_rule(read_snapshot(view), k)) {
+        const Panel snapshot = read_snapshot(view);
+        const AssignmentRule rule = assignment_rule(snapshot, k);
+        if (rule != AssignmentRule::None)
+            view.rule_broken(k, rule, outputs_named(snapshot, k));
+        switch (rule) {
         case AssignmentRule::None:
             break;
         case AssignmentRule::OwnOutput:

@@ -53,7 +53,6 @@ struct ModuleFixture {
     }
 
     emulator::ModuleCore &core() { return module->core(); }
-    ConverterConfig &config() { return form->config(); }
     QList<int> module_bytes() // memory bytes 0..23
     {
         return {core().memory().begin(), core().memory().begin() + 24};

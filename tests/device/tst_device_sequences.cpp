@@ -4,7 +4,7 @@
 #include "com_port_dialog.h"
 #include "device_texts.h"
 #include "module_fixture.h"
-#include "slot_lists.h"
+#include "panel_loading.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -121,7 +121,7 @@ class TestDeviceSequences : public QObject
         QTRY_VERIFY_WITH_TIMEOUT(!m_fx->commands->running(), RUN_TIMEOUT_MS);
         QVERIFY(!m_fx->commands->session().running());
         QVERIFY(!m_fx->commands->link().is_open());
-        QCOMPARE(m_fx->config().busy, FALSE16);
+        QVERIFY(!m_fx->form->busy());
     }
 
 private slots:
@@ -132,10 +132,10 @@ private slots:
         for (int address = 0; address < 24; ++address)
             m_fx->core().set_byte(address, quint8(OTHER_BYTES[address]));
         set_window(other_window());
-        m_other_positions = m_fx->form->list_positions();
+        m_other_positions = m_fx->form->panel().positions();
         m_other_toggles = toggles();
         set_window(FULL);
-        m_full_positions = m_fx->form->list_positions();
+        m_full_positions = m_fx->form->panel().positions();
         m_full_toggles = toggles();
         m_fx->form->Text(2)->setText(QStringLiteral("PANEL 7"));
         m_fx->form->Text(input_designation_box(1))->setText(QStringLiteral("PUMP ON"));
@@ -166,8 +166,13 @@ private slots:
         row("address 12 not kept",
             {false, {.forget_addresses = {12}}, 1, {ok, DATA_FAILED_TO_VERIFY, bad}, {}, 28, 12});
         row("read, no such port", {true, {}, 2, {port, silent}, {}, 0, 0});
+        // What the line did not bring shows nowhere: no box for an identity never read, no
+        // value in the slot about to be read, nothing for a reply too short to hold one.
         row("read, line drops at the identity",
-            {true, {.drop_after = 1}, 1, {port}, READ_MISMATCH, 1, 0});
+            {true, {.drop_after = 1}, 1, {port, bad}, {}, 1, 0});
+        row("read, line drops at IN-1", {true, {.drop_after = 2}, 1, {ok, port, bad}, {}, 2, 0});
+        row("read, IN-4 reply too short",
+            {true, {.raw_replies = {{3, "12"}}}, 1, {ok, COMMUNICATIONS_CORRUPTED, bad}, {}, 6, 3});
         row("read, line drops at address 20",
             {true, {.drop_after = 22}, 1, {ok, port, bad}, {}, 22, 20});
         row("write, line drops after 9", {false, {.drop_after = 9}, 1, {ok, port, bad}, {}, 9, 4});
@@ -202,8 +207,14 @@ private slots:
         for (int n : lists_of(r.done))
             if (r.read && r.faults.read_values.contains(r.done))
                 expected[n - 1] = -1;
-        QCOMPARE(m_fx->form->list_positions(), expected);
+        QCOMPARE(m_fx->form->panel().positions(), expected);
         QCOMPARE(toggles(), success ? m_other_toggles : m_full_toggles);
+        // A whole read leaves the window as the model says a read does.
+        if (success) {
+            ModuleImage image;
+            std::copy(OTHER_BYTES.begin(), OTHER_BYTES.end(), image.bytes.begin());
+            QCOMPARE(m_fx->form->panel(), read_panel(image));
+        }
         // A read clears the title first, and the designations of the slots it loads.
         QCOMPARE(m_fx->form->Text(2)->text().isEmpty(), r.read);
         QLineEdit *designation = m_fx->form->Text(input_designation_box(1));
@@ -219,7 +230,7 @@ private slots:
         QVERIFY(form.set_list_position(input_module_list(6), 1));
         QVERIFY(form.set_list_position(input_channel_list(6), 1)); // OUT-6 not entered
         run(false);
-        QCOMPARE(m_history, QStringList({STARTING_WRITE, INPUTS_NOT_ENTERED}));
+        QCOMPARE(m_history, QStringList({STARTING_WRITE, INCOMPLETE_INPUT_TEXT}));
         QCOMPARE(form.status_background(), ui::RED);
         QCOMPARE(m_fx->core().exchanges(), 0);
         QVERIFY(m_fx->core().pending_input().isEmpty());
@@ -279,7 +290,7 @@ private slots:
             set_window(other_window());
             run(true);
             QCOMPARE(m_fx->form->status_text(), READ_SUCCESSFUL);
-            QCOMPARE(m_fx->form->list_positions(), m_full_positions);
+            QCOMPARE(m_fx->form->panel().positions(), m_full_positions);
             QCOMPARE(toggles(), m_full_toggles);
             // Killed while the program waits for it: the sequence fails, the next one works.
             m_fx->core().set_faults({.drop_after = 3 + round});

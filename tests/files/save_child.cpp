@@ -1,13 +1,12 @@
-// Runs one save through the real window in a process of its own, under limits a test must not
-// have, given as a comma-separated list: "nobody" (when run as root, who may write anywhere)
-// and a file size in bytes. Prints the title and text of every box the save showed.
+// Runs one save in a process of its own, under limits a test must not have, given as a
+// comma-separated list: "nobody" (when run as root, who may write anywhere) and a file size in
+// bytes. Prints how the save ended and the reason it gives, a line each.
 
-#include "file_commands.h"
-#include "form1.h"
-#include "recording_prompts.h"
+#include "config_record.h"
+#include "panel_notation.h"
+#include "record_file.h"
 
-#include <QApplication>
-#include <QLineEdit>
+#include <QCoreApplication>
 #include <QTextStream>
 
 #include <csignal>
@@ -16,11 +15,13 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     if (argc != 3)
         return 2;
     constexpr uid_t NOBODY = 65534;
     for (const QByteArray &limit : QByteArray(argv[2]).split(',')) {
+        if (limit.isEmpty())
+            continue;
         if (limit == "nobody") {
             if (geteuid() == 0 && (setgid(NOBODY) != 0 || setuid(NOBODY) != 0))
                 return 3;
@@ -32,17 +33,13 @@ int main(int argc, char *argv[])
         const rlimit size{bytes, bytes};
         setrlimit(RLIMIT_FSIZE, &size);
     }
-    RecordingPrompts prompts;
-    Form1 form(prompts);
-    FileCommands commands(form);
-    prompts.file_answers = {QString::fromLocal8Bit(argv[1])};
-    form.Text(2)->setText(QStringLiteral("CHILD")); // the panel name
     // Twenty long designations make a record of well over a kilobyte.
-    for (int n = input_designation_box(1); n <= output_designation_box(SLOT_COUNT); ++n)
-        form.Text(n)->setText(QString(60, u'D'));
-    commands.WRITE_FILE();
-    QTextStream out(stdout);
-    for (const RecordingPrompts::Message &message : prompts.messages)
-        out << message.title << '\n' << message.text << '\n';
+    ConfigRecord record = record_of(QString());
+    record.panel = QStringLiteral("CHILD");
+    record.indesig.fill(QString(60, u'D'));
+    record.outdesig.fill(QString(60, u'D'));
+    const SaveResult saved =
+        save_record_file(QString::fromLocal8Bit(argv[1]), write_config_record(record).bytes);
+    QTextStream(stdout) << int(saved.status) << '\n' << saved.reason << '\n';
     return 0;
 }

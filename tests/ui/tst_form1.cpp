@@ -1,5 +1,4 @@
-// The main window through its real widgets: start-up state, slot reactions, loading and
-// gathering.
+// The main window through its real widgets: start-up state, layout and the slot reactions.
 
 #include "form1.h"
 #include "point_code.h"
@@ -83,16 +82,16 @@ private slots:
         }
         for (int n = 1; n <= TOGGLE_COUNT; ++n)
             QVERIFY(!form().ToggleButton(n)->isChecked());
-        for (QWidget *w : QList<QWidget *>{form().READ_FILE(), form().WRITE_FILE(),
-                                           form().READ_CONFIG(), form().WRITE_CONFIG(),
-                                           form().Text(2), form().Label(6), form().Label(14),
-                                           form().Label(24), form().Shape1(), form().Shape2()})
+        for (QWidget *w :
+             QList<QWidget *>{form().READ_FILE(), form().WRITE_FILE(), form().READ_CONFIG(),
+                              form().WRITE_CONFIG(), form().Text(2), form().Label(6),
+                              form().Label(14), form().Label(24), form().Shape1(), form().Shape2()})
             QVERIFY(w->isVisible());
         QCOMPARE(form().List(20)->toolTip(), QStringLiteral("IN-10 CHANNEL ASSIGNMENT"));
         QCOMPARE(form().Text(13)->toolTip(), QStringLiteral("ENTER OUT-1 FUNCTION"));
         QCOMPARE(form().ToggleButton(20)->toolTip(), QStringLiteral("CLICK TO CHANGE OUT-10 LOOP"));
-        QVERIFY(form().config().inl == ConverterConfig::Slots{});
-        QVERIFY(form().config().outl == ConverterConfig::Slots{});
+        // The model's start-up panel is this window.
+        QCOMPARE(form().panel(), Panel());
     }
 
     void fixed_size_and_layout()
@@ -101,7 +100,8 @@ private slots:
         QVERIFY(form().List(input_module_list(1))->x() < form().List(output_module_list(1))->x());
         QVERIFY(form().List(output_channel_list(1))->x() < form().Text1()->x());
         // Rows top to bottom, one pitch apart.
-        const int pitch = form().List(input_module_list(2))->y() - form().List(input_module_list(1))->y();
+        const int pitch =
+            form().List(input_module_list(2))->y() - form().List(input_module_list(1))->y();
         QVERIFY(pitch > 0);
         QCOMPARE(form().List(input_module_list(10))->y() - form().List(input_module_list(1))->y(),
                  9 * pitch);
@@ -153,13 +153,14 @@ private slots:
         select(input_channel_list(4), 5);
         select(output_module_list(4), 6);
         form().Text(input_designation_box(4))->setText(QStringLiteral("PUMP"));
-        QCOMPARE(form().config().inl[3], qint16(8));
+        Panel model = form().panel();
 
         select(input_module_list(4), 0);
+        // The model's "N/A" leaves the slot as the window's reaction does.
+        QVERIFY(model.select(input_module_list(4), 0));
+        QCOMPARE(form().panel(), model);
         QVERIFY(!form().ToggleButton(input_toggle(4))->isChecked());
         QVERIFY(!form().ToggleButton(output_toggle(4))->isChecked());
-        QCOMPARE(form().config().inl[3], qint16(0));
-        QCOMPARE(form().config().outl[3], qint16(0));
         QCOMPARE(bg(form().List(input_module_list(4))), Form1::greyed_text_colour());
         for (QWidget *w : slot_row(4))
             QVERIFY(!w->isVisible());
@@ -182,33 +183,29 @@ private slots:
     {
         QTest::addColumn<int>("k");
         QTest::addColumn<bool>("input");
-        QTest::addColumn<int>("bit");
-        for (int k : {1, 8, 9, 10}) {
-            const int bit = k <= 8 ? 1 << (k - 1) : 1 << (k - 9);
-            QTest::addRow("IN-%d", k) << k << true << bit;
-            QTest::addRow("OUT-%d", k) << k << false << bit;
+        for (int k : {1, 9}) {
+            QTest::addRow("IN-%d", k) << k << true;
+            QTest::addRow("OUT-%d", k) << k << false;
         }
     }
     void toggles_colour_their_side()
     {
         QFETCH(int, k);
         QFETCH(bool, input);
-        QFETCH(int, bit);
         select(input_module_list(k), 1);
-        QPushButton *toggle = form().ToggleButton(input ? input_toggle(k) : output_toggle(k));
-        const qint16 &flag = input ? form().config().inl[static_cast<std::size_t>(k - 1)]
-                                   : form().config().outl[static_cast<std::size_t>(k - 1)];
+        const int n = input ? input_toggle(k) : output_toggle(k);
+        QPushButton *toggle = form().ToggleButton(n);
 
         QTest::mouseClick(toggle, Qt::LeftButton);
         QVERIFY(toggle->isChecked());
-        QCOMPARE(int(flag), bit);
+        QVERIFY(form().panel().pressed(n));
         for (QWidget *w : side(k, input))
             QCOMPARE(bg(w), ui::LIGHT_CYAN);
         for (QWidget *w : side(k, !input))
             QCOMPARE(bg(w), ui::YELLOW);
 
         QTest::mouseClick(toggle, Qt::LeftButton);
-        QCOMPARE(int(flag), 0);
+        QVERIFY(!form().panel().pressed(n));
         for (QWidget *w : side(k, input))
             QCOMPARE(bg(w), ui::YELLOW);
     }
@@ -218,73 +215,6 @@ private slots:
         // A load may press the hidden toggle of an "N/A" input.
         form().ToggleButton(input_toggle(6))->setChecked(true);
         QCOMPARE(bg(form().List(input_module_list(6))), ui::LIGHT_CYAN);
-        QCOMPARE(form().config().inl[5], qint16(32));
-    }
-
-    void gathering_reads_the_window()
-    {
-        select(input_module_list(1), 3); // C
-        select(input_channel_list(1), 3); // 4
-        select(output_module_list(1), 5); // F
-        select(output_channel_list(1), 7); // 8
-        select(input_module_list(2), 2); // IN-2 without a channel
-        form().config().error_flag = 0;
-        form().gather_point_codes();
-        QCOMPARE(form().config().error_flag, qint16(1));
-        QCOMPARE(form().config().inw[0], qint16(23));
-        select(input_channel_list(2), 4);
-        form().gather_point_codes();
-        QCOMPARE(form().config().error_flag, qint16(2)); // OUT-2 has nothing chosen yet
-    }
-
-    void loading_slots_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<bool>("taken");
-        QTest::addColumn<int>("in_module");
-        QTest::addColumn<int>("out_module");
-        QTest::addColumn<int>("channel");
-        QTest::newRow("F/8") << 57 << true << 6 << 5 << 7;
-        QTest::newRow("not assigned") << 160 << true << 0 << -1 << -1;
-        QTest::newRow("-1: no channel") << -1 << true << 1 << 0 << -1;
-        QTest::newRow("-5: no such channel") << -5 << false << 1 << 0 << -1;
-    }
-    void loading_slots()
-    {
-        QFETCH(int, code);
-        QFETCH(bool, taken);
-        form().config().busy = TRUE16;
-        QCOMPARE(form().load_input_slot(7, qint16(code)), taken);
-        QCOMPARE(form().load_output_slot(7, qint16(code)), taken);
-        form().config().busy = FALSE16;
-        QTEST(int(pos(input_module_list(7))), "in_module");
-        QTEST(int(pos(output_module_list(7))), "out_module");
-        QTEST(int(pos(output_channel_list(7))), "channel");
-        // An "N/A" input clears its slot's channels, whatever comes after.
-        if (code < NOT_ASSIGNED)
-            QTEST(int(pos(input_channel_list(7))), "channel");
-    }
-
-    void applying_loop_bytes()
-    {
-        form().config().inllsb = 5;
-        form().config().inlmsb = 252;
-        form().config().outllsb = 255;
-        form().config().outlmsb = 3;
-        form().apply_loop_bytes();
-        const QList<int> pressed_inputs{1, 3};
-        for (int k = 1; k <= SLOT_COUNT; ++k) {
-            QCOMPARE(form().toggle_pressed(input_toggle(k)), pressed_inputs.contains(k));
-            QVERIFY(form().toggle_pressed(output_toggle(k)));
-        }
-        QCOMPARE(form().config().inl[0], qint16(1));
-        QCOMPARE(form().config().outl[9], qint16(2));
-
-        // Every toggle is set explicitly, released as well as pressed.
-        form().config().inllsb = 0;
-        form().apply_loop_bytes();
-        QVERIFY(!form().toggle_pressed(input_toggle(1)));
-        QCOMPARE(form().config().inl[0], qint16(0));
     }
 
     void person_cannot_empty_a_list()
@@ -311,7 +241,6 @@ private slots:
         QTest::keyClicks(form().Text(2), QStringLiteral("ABCDEFGHIJKLMNOP"));
         QCOMPARE(form().Text(2)->text(), QStringLiteral("ABCDEFGHIJKL"));
     }
-
 };
 
 QTEST_MAIN(TestForm1)

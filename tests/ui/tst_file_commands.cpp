@@ -1,21 +1,21 @@
-// The open and save commands through the real window, with real files in a temporary folder.
+// The open and save commands through the real window, with real files in a temporary folder;
+// what the window holds after an open against what the model says it holds.
 
-#include "blank_record.h"
+#include "config_record.h"
 #include "file_commands.h"
 #include "file_texts.h"
 #include "form1.h"
-#include "point_code.h"
+#include "panel_check.h"
 #include "recording_prompts.h"
 #include "ui_constants.h"
 #include "validation_texts.h"
+#include "window_notation.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,7 +23,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <fcntl.h>
 #include <functional>
 #include <memory>
@@ -36,8 +35,7 @@ using namespace std::chrono_literals;
 namespace
 {
 
-constexpr int PANEL_NAME_BOX = 2;
-constexpr uid_t NOBODY = 65534;
+constexpr int PANEL_NAME_BOX = ui::PANEL_NAME_BOX;
 // The window answers a click this soon while an open runs or waits (loose: an idle path answers
 // in well under a millisecond).
 constexpr qint64 CLICK_ANSWER_MS = 100;
@@ -47,7 +45,7 @@ constexpr int CLICK_WAIT_MS = 5000;
 QStringList state_of(const Form1 &form)
 {
     QStringList state;
-    for (qint16 position : form.list_positions())
+    for (qint16 position : form.panel().positions())
         state << QString::number(position);
     for (int n = 1; n <= TOGGLE_COUNT; ++n)
         state << QString::number(form.ToggleButton(n)->isChecked());
@@ -104,13 +102,6 @@ qint64 click_answer_ms(QAbstractButton *button, const std::function<void()> &mea
     return handled ? answered : -1;
 }
 
-struct stat status_of(const QString &path)
-{
-    struct stat info = {};
-    ::stat(QFile::encodeName(path).constData(), &info);
-    return info;
-}
-
 // A window with its commands, and a person who answers the file dialogs from a queue.
 struct Session {
     RecordingPrompts prompts;
@@ -120,7 +111,7 @@ struct Session {
 
     Session()
     {
-        prompts.on_message = [this](const auto &) { busy_during_a_box |= form.config().busy; };
+        prompts.on_message = [this](const auto &) { busy_during_a_box |= form.busy(); };
     }
     // An ordinary file opens inside the click; a machine too loaded to read it within the
     // quick wait finishes it soon after.
@@ -143,7 +134,7 @@ struct Session {
 
 } // namespace
 
-class TestFilesCommands : public QObject
+class TestFileCommands : public QObject
 {
     Q_OBJECT
 
@@ -152,24 +143,21 @@ private slots:
     void save_over_a_file_and_open_round_trip();
     void save_checks_in_order_data();
     void save_checks_in_order();
-    void save_keeps_mode_and_owner_data();
-    void save_keeps_mode_and_owner();
-    void save_under_limits_data();
-    void save_under_limits();
+    void open_agrees_with_the_model_data();
+    void open_agrees_with_the_model();
     void open_failures_data();
     void open_failures();
     void open_refuses_what_is_not_a_file_data();
     void open_refuses_what_is_not_a_file();
     void open_waits_for_a_slow_file_data();
     void open_waits_for_a_slow_file();
-    void open_applies_and_validates_the_record();
 
 private:
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
 };
 
-void TestFilesCommands::save_over_a_file_and_open_round_trip()
+void TestFileCommands::save_over_a_file_and_open_round_trip()
 {
     Session writer;
     fill(writer.form);
@@ -191,19 +179,25 @@ void TestFilesCommands::save_over_a_file_and_open_round_trip()
     reader.open(file);
     QCOMPARE(writer.boxes() + reader.boxes(), QStringList());
     QCOMPARE(state_of(reader.form), state_of(writer.form));
-    QCOMPARE(reader.form.config().busy, FALSE16);
+    QCOMPARE(reader.form.busy(), false);
     // And the window it opened saves the very same bytes.
     reader.save(path(u"again.olc"_s));
     QCOMPARE(contents(path(u"again.olc"_s)), saved);
+    // A save the disk refuses says so, names the file and leaves what was there.
+    const QString nowhere = path(u"no such folder/x.olc"_s);
+    reader.save(nowhere);
+    QCOMPARE(reader.boxes().value(0), files::SAVE_FAILED_TITLE);
+    QVERIFY(reader.boxes().value(1).startsWith(files::SAVE_FAILED_KEPT_TEXT.section(u'\n', 0, 0) +
+                                               u'\n' + nowhere + u'\n'));
 }
 
-void TestFilesCommands::save_checks_in_order_data()
+void TestFileCommands::save_checks_in_order_data()
 {
     QTest::addColumn<int>("first");         // the first of the faults below the window gets
     QTest::addColumn<QStringList>("shown"); // the status text and its colour, then any box
     const QString red = ui::RED.name();
-    QTest::newRow("inputs") << 0 << QStringList{files::INPUTS_INCOMPLETE, red};
-    QTest::newRow("outputs") << 1 << QStringList{files::OUTPUTS_INCOMPLETE, red};
+    QTest::newRow("inputs") << 0 << QStringList{INCOMPLETE_INPUT_TEXT, red};
+    QTest::newRow("outputs") << 1 << QStringList{INCOMPLETE_OUTPUT_TEXT, red};
     QTest::newRow("panel name") << 2
                                 << QStringList{qApp->applicationName(), files::PANEL_NAME_MISSING};
     QTest::newRow("double quote") << 3
@@ -216,7 +210,7 @@ void TestFilesCommands::save_checks_in_order_data()
                        files::NOT_IN_CODE_PAGE_TEXT.arg(u"OUT-10 DESIGNATION"_s, u"U+1F600 (😀)"_s)};
 }
 
-void TestFilesCommands::save_checks_in_order()
+void TestFileCommands::save_checks_in_order()
 {
     QFETCH(int, first);
     QFETCH(QStringList, shown);
@@ -242,125 +236,107 @@ void TestFilesCommands::save_checks_in_order()
     QCOMPARE(seen + session.boxes(), shown);
 }
 
-void TestFilesCommands::save_keeps_mode_and_owner_data()
+void TestFileCommands::open_agrees_with_the_model_data()
 {
-    QTest::addColumn<uint>("mode");
-    QTest::addColumn<bool>("nobody_owns"); // else the test's own user
-    QTest::newRow("read-only") << 0444u << false;
-    QTest::newRow("group-readable") << 0640u << false;
-    QTest::newRow("another owner's") << 0640u << true;
+    QTest::addColumn<QString>("record"); // every side's designation is its name, "IN3" ...
+    // Each box as its title's first word and the sides it names as the window shows them while
+    // it is open, "; " between boxes.
+    QTest::addColumn<QString>("boxes");
+    QTest::addColumn<QString>("after");
+
+    QTest::newRow("own output on DATA-B")
+        << u"IN1=B3.B OUT1=B3.B"_s << u"CHANNEL: IN1=B3.B OUT1=--.B"_s << u"IN1=B3.B OUT1=--.B"_s;
+    QTest::newRow("own output on the other loop")
+        << u"IN1=B3.B OUT1=B3"_s << QString() << u"IN1=B3.B OUT1=B3"_s;
+    // IN-2 names OUT-1: it goes back to "N/A", with its output, loops and designations.
+    QTest::newRow("another slot's output")
+        << u"IN1=C1 OUT1=B3 IN2=B3 OUT2=A1.B"_s << u"DUPLICATE: IN2=B3 OUT1=B3 OUT2=A1.B"_s
+        << u"IN1=C1 OUT1=B3 IN2=N/A- OUT2=--"_s;
+    // One run, no early stop, IN-1's box first; then IN-6's, refused by a lower slot's output.
+    QTest::newRow("IN-1 own, IN-6 other")
+        << u"IN1=A1 OUT1=A1 IN6=F6 OUT6=A2 IN10=C1 OUT10=F6"_s
+        << u"CHANNEL: IN1=A1 OUT1=-- IN6=F6; DUPLICATE: IN1=A1 OUT1=-- IN6=F6"_s
+        << u"IN1=A1 OUT1=-- IN6=N/A- OUT10=F6"_s;
+    // The run nested in IN-3's return to "N/A" clears OUT-5; the outer run does not report it
+    // a second time.
+    QTest::newRow("IN-3 and IN-5 on OUT-5")
+        << u"IN3=D4 OUT3=A1 IN5=D4 OUT5=D4"_s
+        << u"DUPLICATE: IN3=D4 IN5=D4 OUT5=D4; CHANNEL: IN3=N/A- IN5=D4 OUT5=--"_s
+        << u"IN3=N/A- IN5=D4 OUT5=--"_s;
+    // A switched-off slot's hidden output never reaches the module, so it refuses nothing.
+    QTest::newRow("hidden output of a switched-off slot")
+        << u"OUT7=B5 IN2=B5 OUT2=A1"_s << QString() << u"IN7=N/A- OUT7=B5 IN2=B5"_s;
+    // Codes above 160, -1 (module A, no channel), an unassigned output of an active slot, and
+    // loop bytes whose unused bits press nothing: 5 presses IN-1 and IN-3.
+    QTest::newRow("odd codes and loop bytes")
+        << u"IN1=B3 OUT1=P10 IN2=#200 OUT2=A1 IN3=A1 OUT3=#160 IN5=#-1 OUT5=#-1 L=5,252,0,0"_s
+        << QString() << u"IN1=B3.B OUT1=P10 IN2=N/A- OUT2=A1 IN3=A1.B OUT3=-- IN5=A- OUT5=A-"_s;
+    // A code no list has a position for stops the open there, with the mismatch box.
+    QTest::newRow("code below -1") << u"IN1=B3 IN8=#-2"_s << u"FILE/MODEL"_s << QString();
 }
 
-void TestFilesCommands::save_keeps_mode_and_owner()
+// The window opening a record holds what the model says the open leaves: every list, toggle,
+// designation and the panel name, each designation shown or hidden, and the same boxes.
+void TestFileCommands::open_agrees_with_the_model()
 {
-    QFETCH(uint, mode);
-    QFETCH(bool, nobody_owns);
-    const bool root = ::geteuid() == 0;
-    if (nobody_owns && !root)
-        QSKIP("only root can save over another user's file");
-    const QString folder = path(QString::number(mode, 8) + (nobody_owns ? u"n"_s : u""_s));
-    QVERIFY(QDir().mkpath(folder));
-    const QString file = QDir(folder).filePath(u"kept.olc"_s);
-    const QByteArray old = write_config_record(blank_record()).bytes;
-    put(file, old);
-    const QByteArray name = QFile::encodeName(file);
-    QCOMPARE(chmod(name.constData(), mode), 0);
-    if (nobody_owns)
-        QCOMPARE(chown(name.constData(), NOBODY, NOBODY), 0);
-    const struct stat before = status_of(file);
+    QFETCH(QString, record);
+    QFETCH(QString, boxes);
+    QFETCH(QString, after);
+    ConfigRecord opened = record_of(record);
+    for (int k = 1; k <= SLOT_COUNT; ++k) {
+        opened.indesig[std::size_t(k - 1)] = u"IN%1"_s.arg(k);
+        opened.outdesig[std::size_t(k - 1)] = u"OUT%1"_s.arg(k);
+    }
+    const QString file = path(u"parity.olc"_s);
+    put(file, write_config_record(opened).bytes);
 
     Session session;
-    fill(session.form);
-    session.save(file);
-    // Root may write over a read-only file; anyone else is refused and told so.
-    const bool saved = root || (mode & S_IWUSR);
-    QCOMPARE(session.boxes().value(0), saved ? QString() : files::SAVE_FAILED_TITLE);
-    QCOMPARE(contents(file) != old, saved);
-    const struct stat after = status_of(file);
-    QCOMPARE(after.st_mode & 07777, mode);
-    QCOMPARE(after.st_uid, before.st_uid);
-    QCOMPARE(after.st_gid, before.st_gid);
-    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{u"kept.olc"_s});
-}
+    QStringList seen;
+    const QStringList expected = boxes.split(u"; "_s);
+    session.prompts.on_message = [&](const RecordingPrompts::Message &box) {
+        const QString sides = expected.value(seen.size()).section(u": "_s, 1);
+        seen << box.title.section(u' ', 0, 0) +
+                    (sides.isEmpty() ? QString() : u": "_s + shown(session.form, sides));
+    };
+    session.open(file);
+    QCOMPARE(seen.join(u"; "_s), boxes);
+    QCOMPARE(shown(session.form, after), after);
 
-void TestFilesCommands::save_under_limits_data()
-{
-    QTest::addColumn<QString>("limits");    // as the child takes them
-    QTest::addColumn<int>("padding");       // bytes added to the old file
-    QTest::addColumn<QStringList>("shown"); // pieces of the box, in order; none: saved
-    const QString kept = files::SAVE_FAILED_KEPT_TEXT.section(u'\n', -1);
-    const QString no_copy = files::SAVE_NO_COPY.section(u'\n', 0, 0);
-    // The new record is over a kilobyte, the old one under 512 bytes.
-    QTest::newRow("file size limit")
-        << u"512"_s << 0 << QStringList{files::SAVE_FAILED_TITLE, kept};
-    QTest::newRow("folder not writable: in place") << u"nobody"_s << 0 << QStringList();
-    QTest::newRow("in place, past the size limit: put back")
-        << u"nobody,512"_s << 0 << QStringList{files::SAVE_FAILED_TITLE, kept};
-    QTest::newRow("in place, no room for a copy")
-        << u"nobody,512"_s << 600 << QStringList{files::SAVE_FAILED_TITLE, no_copy, kept};
-}
-
-// The save runs in a child process, which alone gets the limits. The old file is writable by
-// anyone, so only the folder or the size limit can stop the save.
-void TestFilesCommands::save_under_limits()
-{
-    QFETCH(QString, limits);
-    QFETCH(int, padding);
-    QFETCH(QStringList, shown);
-    const QString folder = path(QString::fromLatin1(QTest::currentDataTag()));
-    const QString data = path(u"data of "_s + QString::fromLatin1(QTest::currentDataTag()));
-    QVERIFY(QDir().mkpath(folder) && QDir().mkpath(data));
-    const QString file = QDir(folder).filePath(u"old.olc"_s);
-    const QByteArray old = write_config_record(blank_record()).bytes + QByteArray(padding, ' ');
-    put(file, old);
-    const QByteArray folder_name = QFile::encodeName(folder);
-    QCOMPARE(chmod(QFile::encodeName(file).constData(), 0666), 0);
-    // nobody must reach the folder but not write in it, and may keep copies in its data folder.
-    QCOMPARE(chmod(QFile::encodeName(m_dir.path()).constData(), 0755), 0);
-    QCOMPARE(chmod(QFile::encodeName(data).constData(), 0777), 0);
-    if (limits.contains(u"nobody"_s))
-        QCOMPARE(chmod(folder_name.constData(), 0555), 0);
-
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"XDG_DATA_HOME"_s, data);
-    environment.insert(u"TMPDIR"_s, data); // where a copy goes when the data folder fails
-    child.setProcessEnvironment(environment);
-    child.start(QStringLiteral(SAVE_CHILD), {file, limits});
-    QVERIFY(child.waitForFinished());
-    chmod(folder_name.constData(), 0755);
-    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(child.exitCode(), 0);
-    const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
-    qsizetype at = 0;
-    for (const QString &piece : shown) {
-        at = output.indexOf(piece, at);
-        QVERIFY2(at >= 0, qPrintable(output));
+    const OpenedRecord model = open_record(opened);
+    if (model.load.refused_list != 0) {
+        QCOMPARE(boxes, files::MISMATCH_TITLE.section(u' ', 0, 0));
+        return;
     }
-    QCOMPARE(output.isEmpty(), shown.isEmpty());
-    QCOMPARE(contents(file) == old, !shown.isEmpty());
-    QVERIFY(shown.isEmpty() == contents(file).contains("\"CHILD\""));
-    QCOMPARE(status_of(file).st_mode & 07777, 0666u);
-    // No temporary file beside it, and no copy left once the old content is safe.
-    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{u"old.olc"_s});
-    QDirIterator copies(data, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    QVERIFY2(!copies.hasNext(), qPrintable(copies.hasNext() ? copies.next() : QString()));
+    QCOMPARE(session.form.panel(), model.checked.panel);
+    QStringList findings;
+    for (const RuleFinding &finding : model.checked.findings)
+        findings << (finding.rule == AssignmentRule::OwnOutput ? u"CHANNEL"_s : u"DUPLICATE"_s);
+    QStringList titles;
+    for (const QString &box : seen)
+        titles << box.section(u':', 0, 0);
+    QCOMPARE(findings, titles);
+    // A designation shows where the open showed it, unless the check switched its slot off.
+    for (int k = 1; k <= SLOT_COUNT; ++k)
+        for (bool output : {false, true})
+            QCOMPARE(
+                !session.form.Text(output ? output_designation_box(k) : input_designation_box(k))
+                     ->isHidden(),
+                model.load.shown(k, output) &&
+                    model.checked.panel.slot(k).active() == model.load.panel.slot(k).active());
 }
 
-void TestFilesCommands::open_failures_data()
+void TestFileCommands::open_failures_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes"); // null: nothing is written there
 
-    const QByteArray good = write_config_record(blank_record()).bytes;
+    const QByteArray good = write_config_record(record_of(QString())).bytes;
     QTest::newRow("other model") << u"a.olc"_s << QByteArray(good).replace("00574", "00575");
     QTest::newRow("not a number") << u"b.olc"_s << QByteArray(good).replace(",160,", ",N/A,");
     QTest::newRow("no such file") << u"missing.olc"_s << QByteArray();
 }
 
-void TestFilesCommands::open_failures()
+void TestFileCommands::open_failures()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
@@ -376,7 +352,7 @@ void TestFilesCommands::open_failures()
     QCOMPARE(session.prompts.file_requests.size(), 1);
     QCOMPARE(session.boxes(), (QStringList{files::MISMATCH_TITLE, files::MISMATCH_TEXT}));
     QVERIFY(!session.busy_during_a_box);
-    QCOMPARE(session.form.config().busy, FALSE16);
+    QCOMPARE(session.form.busy(), false);
     QVERIFY(session.form.Text1()->isHidden());
     QCOMPARE(state_of(session.form), before);
 
@@ -387,60 +363,7 @@ void TestFilesCommands::open_failures()
     QCOMPARE(session.boxes().value(0), validation::CHANNEL_ASSIGNMENT_ERROR_TITLE);
 }
 
-void TestFilesCommands::open_applies_and_validates_the_record()
-{
-    // IN-2 and IN-4 (code 200) are "N/A" with designations in the file, IN-3 is module A
-    // channel 1, IN-5 module A with no channel, OUT-3 unassigned with a designation, and OUT-6
-    // on IN-6's own point and loop, which the validation refuses once the file is in.
-    ConfigRecord record = blank_record();
-    record.in = {12, 160, 0, 200, -1, 14, 160, 160, 160, 160};
-    record.out = {159, 160, 160, 160, 160, 14, 160, 160, 160, 160};
-    record.indesig = {u"FIRE ALARM"_s, u"IGNORED"_s, u"VALVE 3"_s, u"IGNORED TOO"_s};
-    record.outdesig = {u"SIREN"_s, u"IGNORED"_s, u"NO OUTPUT"_s, u"IGNORED TOO"_s};
-    record.loops = {5, 252, 0, 0};
-    const QString file = path(u"applied.olc"_s);
-    put(file, write_config_record(record).bytes);
-
-    Session session;
-    Form1 &form = session.form;
-    session.open(file);
-    QCOMPARE(session.boxes().value(0), validation::CHANNEL_ASSIGNMENT_ERROR_TITLE);
-    QCOMPARE(session.prompts.messages.size(), 1);
-    QVERIFY(!session.busy_during_a_box);
-    // Per slot: input module and channel, output module and channel, as list positions.
-    constexpr qint16 NA = NA_POSITION, NONE = NO_SELECTION;
-    const qint16 positions[][4] = {{2, 2, 15, 9},         {NA, NONE, NONE, NONE},
-                                   {1, 0, NONE, NONE},    {NA, NONE, NONE, NONE},
-                                   {1, NONE, NONE, NONE}, {2, 4, NONE, NONE}};
-    for (int k = 1; k <= 6; ++k) {
-        const int lists[] = {input_module_list(k), input_channel_list(k), output_module_list(k),
-                             output_channel_list(k)};
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(form.list_position(lists[i]), positions[k - 1][i]);
-    }
-    // A designation shows where its side is assigned; elsewhere the placeholder, hidden.
-    const QString shown[][2] = {{u"FIRE ALARM"_s, u"SIREN"_s}, {}, {u"VALVE 3"_s, {}}, {}};
-    for (int k = 1; k <= 4; ++k)
-        for (int side : {0, 1}) {
-            const QString &text = shown[k - 1][side];
-            QLineEdit *box =
-                form.Text(side == 0 ? input_designation_box(k) : output_designation_box(k));
-            QCOMPARE(box->text(), text.isEmpty() ? ui::DESIGNATION : text);
-            QCOMPARE(box->isHidden(), text.isEmpty());
-        }
-    // 5 presses IN-1 and IN-3; the unused high bits of 252 press nothing.
-    for (int n = 1; n <= TOGGLE_COUNT; ++n)
-        QCOMPARE(form.ToggleButton(n)->isChecked(), n == 1 || n == 3);
-
-    // A code no list holds stops a later open.
-    record.in[7] = -2;
-    put(file, write_config_record(record).bytes);
-    session.prompts.messages.clear();
-    session.open(file);
-    QCOMPARE(session.boxes(), (QStringList{files::MISMATCH_TITLE, files::MISMATCH_TEXT}));
-}
-
-void TestFilesCommands::open_refuses_what_is_not_a_file_data()
+void TestFileCommands::open_refuses_what_is_not_a_file_data()
 {
     QTest::addColumn<QString>("made");  // what the test puts at the path
     QTest::addColumn<QString>("shown"); // what the box calls it; empty: no box
@@ -453,7 +376,7 @@ void TestFilesCommands::open_refuses_what_is_not_a_file_data()
 }
 
 // Each of these would block an open or a read for as long as nobody writes, or never end.
-void TestFilesCommands::open_refuses_what_is_not_a_file()
+void TestFileCommands::open_refuses_what_is_not_a_file()
 {
     QFETCH(QString, made);
     QFETCH(QString, shown);
@@ -489,21 +412,21 @@ void TestFilesCommands::open_refuses_what_is_not_a_file()
              (shown.isEmpty() ? QStringList()
                               : QStringList{files::OPEN_FAILED_TITLE,
                                             files::OPEN_NOT_A_FILE_TEXT.arg(file, shown)}));
-    QCOMPARE(session.form.config().busy, FALSE16);
+    QCOMPARE(session.form.busy(), false);
     QCOMPARE(state_of(session.form), before);
 }
 
-void TestFilesCommands::open_waits_for_a_slow_file_data()
+void TestFileCommands::open_waits_for_a_slow_file_data()
 {
     QTest::addColumn<bool>("arrives"); // the file comes while the window waits, or never
     QTest::newRow("late file") << true;
     QTest::newRow("disk that never answers") << false;
 }
 
-void TestFilesCommands::open_waits_for_a_slow_file()
+void TestFileCommands::open_waits_for_a_slow_file()
 {
     QFETCH(bool, arrives);
-    const ConfigRecord record = blank_record();
+    const ConfigRecord record = record_of(QString());
     const QString file = path(u"slow.olc"_s);
     put(file, write_config_record(record).bytes);
     // Stands in for a hung network mount: the load waits until the test lets it go.
@@ -526,7 +449,7 @@ void TestFilesCommands::open_waits_for_a_slow_file()
     session.prompts.file_answers = {file};
     session.commands.READ_FILE();
     QVERIFY(session.commands.running());
-    QCOMPARE(session.form.config().busy, FALSE16);
+    QCOMPARE(session.form.busy(), false);
     QVERIFY(QGuiApplication::overrideCursor());
     // Meanwhile the window answers, ignores a second open and a save, and validates edits as
     // always: OUT-4 on IN-4's own point and loop is refused.
@@ -545,7 +468,7 @@ void TestFilesCommands::open_waits_for_a_slow_file()
         let_go();
     QTRY_VERIFY(!session.commands.running());
     QVERIFY(!QGuiApplication::overrideCursor());
-    QCOMPARE(session.form.config().busy, FALSE16);
+    QCOMPARE(session.form.busy(), false);
     QVERIFY(!session.busy_during_a_box);
     if (arrives) {
         QCOMPARE(session.boxes(), QStringList());
@@ -561,5 +484,5 @@ void TestFilesCommands::open_waits_for_a_slow_file()
     QCOMPARE(session.form.Text(PANEL_NAME_BOX)->text(), record.panel);
 }
 
-QTEST_MAIN(TestFilesCommands)
-#include "tst_files_commands.moc"
+QTEST_MAIN(TestFileCommands)
+#include "tst_file_commands.moc"

@@ -1,0 +1,23 @@
+#pragma once
+// What a module holds differently from a file, as the window would show the two: the module
+// read into the window against the file opened in it, slot by slot. Designations, the panel
+// name, the lists and loops of a switched-off slot and the bits of a loop byte that belong to no
+// slot are not shown, so they are not compared.
+
+#include "panel.h"
+
+#include <QList>
+#include <QString>
+
+struct PanelDifference {
+    enum class Kind { Point, Loop };
+    Kind kind = Kind::Point;
+    bool input = true;
+    int slot = 0;
+    qint16 address = 0; // the module address the difference is in
+    QString file;       // "B/3", "N/A"; "DATA-A", "DATA-B"
+    QString module;
+    QString text() const; // one line naming the side and both values
+};
+
+QList<PanelDifference> panel_differences(const Panel &file, const Panel &module);

@@ -1,0 +1,168 @@
+#include "panel_notation.h"
+
+#include "configuration_texts.h"
+#include "loop_bytes.h"
+#include "point_code.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+namespace
+{
+
+struct Token {
+    int slot = 0;
+    bool output = false;
+    QString module, channel; // as the lists show them, "-" for none
+    bool data_b = false;
+    bool raw = false; // the code below stands as it is
+    qint16 code = NOT_ASSIGNED;
+};
+
+std::optional<LoopBytes> loop_token(const QString &token)
+{
+    if (!token.startsWith(u"L="_s))
+        return std::nullopt;
+    const QStringList b = token.mid(2).split(u',');
+    if (b.size() != 4)
+        qFatal("bad loop bytes: %s", qPrintable(token));
+    return LoopBytes{qint16(b[0].toInt()), qint16(b[1].toInt()), qint16(b[2].toInt()),
+                     qint16(b[3].toInt())};
+}
+
+Token side_token(const QString &text)
+{
+    static const QRegularExpression pattern(
+        u"^(IN|OUT)(\\d+)=(?:#(-?\\d+)|(N/A|[A-P]|-)(\\d+|-)?(\\.B)?)$"_s);
+    const auto m = pattern.match(text);
+    if (!m.hasMatch())
+        qFatal("bad side: %s", qPrintable(text));
+    Token token;
+    token.output = m.captured(1) == u"OUT"_s;
+    token.slot = m.captured(2).toInt();
+    if (m.hasCaptured(3)) {
+        token.raw = true;
+        token.code = qint16(m.captured(3).toInt());
+        return token;
+    }
+    token.module = m.captured(4);
+    token.channel = m.hasCaptured(5) ? m.captured(5) : u"-"_s;
+    token.data_b = m.hasCaptured(6);
+    return token;
+}
+
+qint16 position_of(ListKind kind, const QString &text)
+{
+    if (text == u"-"_s)
+        return NO_SELECTION;
+    const auto items = list_items(kind);
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (QString::fromLatin1(items[i].text) == text)
+            return qint16(i);
+    qFatal("no item %s", qPrintable(text));
+}
+
+// The code a token's letters stand for, 160 for "N/A" or a side without both.
+qint16 code_of(const Token &token)
+{
+    if (token.raw)
+        return token.code;
+    const qint16 module =
+        position_of(ListKind::OutputModule, token.module == u"N/A"_s ? u"-"_s : token.module);
+    const qint16 channel = position_of(ListKind::InputChannel, token.channel);
+    if (module == NO_SELECTION || channel == NO_SELECTION)
+        return NOT_ASSIGNED;
+    return point_code(module, channel);
+}
+
+// Fills codes and loops the way a record and an image share.
+template <typename Set> void apply_codes(const QString &notation, LoopBytes &loops, Set &&set)
+{
+    LoopFlags inputs{};
+    LoopFlags outputs{};
+    std::optional<LoopBytes> given;
+    for (const QString &text : notation.split(u' ', Qt::SkipEmptyParts)) {
+        if (const auto bytes = loop_token(text)) {
+            given = bytes;
+            continue;
+        }
+        const Token token = side_token(text);
+        set(token.slot, token.output, code_of(token));
+        (token.output ? outputs : inputs)[std::size_t(token.slot - 1)] = token.data_b;
+    }
+    if (given) {
+        loops = *given;
+        return;
+    }
+    const auto [inllsb, inlmsb] = pack_loop_flags(inputs);
+    const auto [outllsb, outlmsb] = pack_loop_flags(outputs);
+    loops = {inllsb, inlmsb, outllsb, outlmsb};
+}
+
+} // namespace
+
+Panel panel_of(const QString &notation)
+{
+    Panel panel;
+    for (const QString &text : notation.split(u' ', Qt::SkipEmptyParts)) {
+        const Token token = side_token(text);
+        const int k = token.slot;
+        const ListKind module_kind = token.output ? ListKind::OutputModule : ListKind::InputModule;
+        panel.select(token.output ? output_module_list(k) : input_module_list(k),
+                     position_of(module_kind, token.module));
+        panel.select(token.output ? output_channel_list(k) : input_channel_list(k),
+                     position_of(ListKind::InputChannel, token.channel));
+        panel.press(token.output ? output_toggle(k) : input_toggle(k), token.data_b);
+    }
+    return panel;
+}
+
+QString sides_of(const Panel &panel, const QString &names)
+{
+    QStringList shown;
+    for (const QString &text : names.split(u' ', Qt::SkipEmptyParts)) {
+        const QString name = text.section(u'=', 0, 0);
+        const bool output = name.startsWith(u"OUT"_s);
+        const int k = name.mid(output ? 3 : 2).toInt();
+        const PanelSide &side = output ? panel.slot(k).output : panel.slot(k).input;
+        shown << name + u'=' +
+                     item_text(output ? ListKind::OutputModule : ListKind::InputModule,
+                               side.module) +
+                     item_text(ListKind::InputChannel, side.channel) +
+                     (side.data_b ? u".B"_s : QString());
+    }
+    return shown.join(u' ');
+}
+
+ConfigRecord record_of(const QString &notation)
+{
+    ConfigRecord record;
+    record.model = MODEL_ID;
+    record.panel = u"PANEL"_s;
+    record.indesig.fill(DESIGNATION_PLACEHOLDER);
+    record.outdesig.fill(DESIGNATION_PLACEHOLDER);
+    record.in.fill(NOT_ASSIGNED);
+    record.out.fill(NOT_ASSIGNED);
+    apply_codes(notation, record.loops, [&](int k, bool output, qint16 code) {
+        (output ? record.out : record.in)[std::size_t(k - 1)] = code;
+    });
+    return record;
+}
+
+ModuleImage image_of(const QString &notation)
+{
+    ModuleImage image;
+    for (int k = 1; k <= SLOT_COUNT; ++k)
+        image.bytes[std::size_t(input_address(k))] = image.bytes[std::size_t(output_address(k))] =
+            NOT_ASSIGNED;
+    LoopBytes loops;
+    apply_codes(notation, loops, [&](int k, bool output, qint16 code) {
+        image.bytes[std::size_t(output ? output_address(k) : input_address(k))] = code;
+    });
+    const qint16 bytes[] = {loops.inllsb, loops.inlmsb, loops.outllsb, loops.outlmsb};
+    for (std::size_t i = 0; i < std::size(bytes); ++i)
+        image.bytes[FIRST_LOOP_BYTE_ADDRESS + i] = bytes[i];
+    return image;
+}
