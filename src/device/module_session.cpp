@@ -40,6 +40,7 @@ bool ModuleSession::start(SessionKind kind, const QString &device)
 {
     if (running())
         return false;
+    ++m_run;
     m_result = SessionResult{};
     m_result.kind = kind;
     m_cell = 0;
@@ -209,8 +210,8 @@ void ModuleSession::attention_answered(bool by_tick)
         fail(SessionOutcome::NoAnswer);
         return;
     }
-    report(ExchangeStatus::Ok);
-    pace_then(Phase::Identity);
+    if (report(ExchangeStatus::Ok))
+        pace_then(Phase::Identity);
 }
 
 ExchangeStatus ModuleSession::judge(std::optional<qint16> &value)
@@ -228,7 +229,8 @@ void ModuleSession::identity_answered()
     ExchangeStatus status = judge(value);
     if (value && (*value < 0 || *value > POINT_CODE_LIMIT))
         status = ExchangeStatus::OutOfRange;
-    report(status, value);
+    if (!report(status, value))
+        return;
     if (value) {
         m_result.identity = value;
         m_result.image.identity = *value;
@@ -256,7 +258,8 @@ void ModuleSession::cell_answered()
         m_result.image.bytes[m_cell] = *value;
         m_result.done = static_cast<int>(m_cell) + 1;
     }
-    report(status, value);
+    if (!report(status, value))
+        return;
     if (status != ExchangeStatus::Ok) {
         fail(SessionOutcome::BadData, status);
         return;
@@ -268,8 +271,8 @@ void ModuleSession::store_answered()
 {
     m_received = m_link.take();
     if (!is_acknowledgement(m_received)) {
-        report(ExchangeStatus::NotAcknowledged);
-        fail(SessionOutcome::BadData, ExchangeStatus::NotAcknowledged);
+        if (report(ExchangeStatus::NotAcknowledged))
+            fail(SessionOutcome::BadData, ExchangeStatus::NotAcknowledged);
         return;
     }
     m_phase = Phase::VerifyCell;
@@ -312,7 +315,7 @@ const MemoryCell &ModuleSession::cell() const
     return memory_map()[std::min(m_cell, memory_map().size() - 1)];
 }
 
-void ModuleSession::report(ExchangeStatus status, std::optional<qint16> value)
+bool ModuleSession::report(ExchangeStatus status, std::optional<qint16> value)
 {
     SessionProgress event;
     event.kind = m_result.kind;
@@ -324,7 +327,11 @@ void ModuleSession::report(ExchangeStatus status, std::optional<qint16> value)
         event.address = IDENTITY_ADDRESS;
     else if (event.step == SessionStep::Configuration)
         event.address = cell().address;
+    // A handler may end this run, and even start the next one from its finished(): what
+    // follows the report belongs to this run only if it is still going.
+    const quint64 run = m_run;
     emit progress(event);
+    return run == m_run && !ending();
 }
 
 void ModuleSession::fail(SessionOutcome outcome, ExchangeStatus status, const QString &reason)

@@ -64,7 +64,8 @@ private:
     void next_cell();
     // The value a reply carries, or why it carries none.
     ExchangeStatus judge(std::optional<qint16> &value);
-    void report(ExchangeStatus status, std::optional<qint16> value = std::nullopt);
+    // Reports one exchange; false when a handler has ended this run meanwhile.
+    bool report(ExchangeStatus status, std::optional<qint16> value = std::nullopt);
     void fail(SessionOutcome outcome, ExchangeStatus status = ExchangeStatus::Ok,
               const QString &reason = {});
     void end(SessionOutcome outcome);
@@ -76,6 +77,7 @@ private:
     SerialLink &m_link;
     LinkTimer &m_timer;
     Phase m_phase = Phase::Idle;
+    quint64 m_run = 0; // counts the runs started, so a report knows whether its run still goes
     Wait m_wait = Wait::None;
     int m_attempt = 0;
     std::size_t m_cell = 0; // position in the memory map

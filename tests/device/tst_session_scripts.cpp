@@ -1,6 +1,8 @@
 // The module session against scripted behaviour of the module's side: the line fuzzer's corpus
 // replayed, and a few scripts written by hand for paths a real line reaches only by chance.
 
+#include "device_constants.h"
+#include "frames.h"
 #include "fuzz/session_script.h"
 #include "manual_timer.h"
 #include "module_session.h"
@@ -106,24 +108,45 @@ private slots:
         QCOMPARE(run.result->done, done);
     }
 
-    // Whoever listens may stop the run from inside a report; nothing is sent after that.
+    void abort_from_a_progress_handler_data()
+    {
+        QTest::addColumn<bool>("restart"); // the listener starts the next run from finished()
+        QTest::newRow("stopped") << false;
+        QTest::newRow("stopped and started again") << true;
+    }
+
+    // Whoever listens may stop the run from inside a report; nothing of the stopped run is sent
+    // after that, and nothing of it reaches a run started from its end.
     void abort_from_a_progress_handler()
     {
+        QFETCH(bool, restart);
         ScriptedLink link;
         ManualTimer timer;
         ModuleSession session(link, timer);
         std::optional<SessionResult> result;
         connect(&session, &ModuleSession::progress, [&](const SessionProgress &event) {
-            if (event.step == SessionStep::Identity)
+            if (event.step == SessionStep::Identity && !result)
                 session.abort();
         });
-        connect(&session, &ModuleSession::finished, [&](const SessionResult &r) { result = r; });
+        connect(&session, &ModuleSession::finished, [&](const SessionResult &r) {
+            if (!result && restart)
+                QVERIFY(session.read(QStringLiteral("/dev/scripted")));
+            result = r;
+        });
         QVERIFY(session.read(QStringLiteral("/dev/scripted")));
         link.deliver("D000D");
         timer.fire();
         link.deliver("0310V");
         QVERIFY(result);
         QCOMPARE(result->outcome, SessionOutcome::Aborted);
+        if (restart) {
+            // The new run is on its own handshake: its acknowledgement leads to its identity read.
+            QVERIFY(session.running());
+            link.deliver("D000D");
+            timer.fire();
+            QCOMPARE(link.transcript.last().bytes, read_frame(device::IDENTITY_ADDRESS));
+            return;
+        }
         QVERIFY(!session.running() && !link.is_open() && !timer.armed());
         const qsizetype entries = link.transcript.size();
         timer.fire();
