@@ -1,12 +1,12 @@
 // Builds the main window and wires the commands to its buttons.
 
-#include "command_line.h"
 #include "device_commands.h"
 #include "file_commands.h"
 #include "form1.h"
 #include "line_trace.h"
 #include "qt_prompts.h"
 #include "window_commands.h"
+#include "window_options.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,22 +24,22 @@ int main(int argc, char *argv[])
         // Without a window system, so --help and --version work on a machine without a display.
         QCoreApplication plain(argc, argv);
         set_program_identity();
-        if (const auto exit_code = CommandLine().answer_without_window(plain.arguments()))
+        if (const auto exit_code = WindowOptions().answer_without_window(plain.arguments()))
             return *exit_code;
     }
 
     QApplication app(argc, argv);
     set_program_identity();
-    CommandLine command_line;
+    WindowOptions options;
     QTextStream err(stderr);
-    if (!command_line.read(QApplication::arguments())) {
-        err << QApplication::applicationName() << ": " << command_line.error_text() << Qt::endl;
+    if (!options.read(QApplication::arguments())) {
+        err << QApplication::applicationName() << ": " << options.error_text() << Qt::endl;
         return EXIT_USAGE;
     }
     // A log asked for on the command line must work; one left in the environment only warns.
     QString trace_error;
-    if (!command_line.trace_destination().isEmpty()) {
-        if (!start_line_trace(command_line.trace_destination(), &trace_error)) {
+    if (!options.trace_destination().isEmpty()) {
+        if (!start_line_trace(options.trace_destination(), &trace_error)) {
             err << QApplication::applicationName() << ": " << trace_error << Qt::endl;
             return EXIT_USAGE;
         }

@@ -160,7 +160,7 @@ void DeviceCommands::take_read_value(qint16 address, qint16 value)
     const bool output = cell.content == CellContent::OutputPointCode;
     if (!m_form.load_side(cell.slot, output, side_positions(value, output)))
         port_failure();
-    m_form.set_designation(cell.slot, output, ui::DESIGNATION, false);
+    m_form.set_designation(cell.slot, output, DESIGNATION_PLACEHOLDER, false);
 }
 
 // What the end shows ----------------------------------------------------------------------------

@@ -158,7 +158,7 @@ bool FileCommands::apply_load(const RecordLoad &load)
 {
     // The box limits typing to 12 characters, but a longer name from a file is shown whole.
     QLineEdit *panel = m_form.Text(ui::PANEL_NAME_BOX);
-    panel->setMaxLength(std::max<int>(ui::PANEL_NAME_MAX_LENGTH, load.panel.name.size()));
+    panel->setMaxLength(std::max<int>(PANEL_NAME_MAX_LENGTH, load.panel.name.size()));
     panel->setText(load.panel.name);
     // Side by side in the order of the load, each side's lists before its designation; the
     // load stops at a list that has no position for its code.

@@ -2,7 +2,7 @@
 
 #include "check_assignments.h"
 #include "prompts.h"
-#include "slot_list.h"
+#include "slot_list_widget.h"
 #include "ui_constants.h"
 #include "window_fonts.h"
 #include "window_icon.h"
@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTextEdit>
+
+#include <tuple>
 
 namespace
 {
@@ -66,9 +68,27 @@ constexpr int EQUALS_SIZE = 255;
 constexpr int COLUMN_TOP = 120;
 constexpr int COLUMN_HEIGHT = 7575;
 
+// Headings and captions: left, top, width, height.
+struct Box {
+    int left, top, width, height;
+};
+constexpr Box INPUT_HEADING_BOX{720, 0, 1815, 495};
+constexpr Box OUTPUT_HEADING_BOX{4200, 0, 1935, 375};
+constexpr Box PANEL_CAPTION_BOX{1185, 7980, 2325, 195};
+constexpr Box PANEL_NAME_BOX_AT{3480, 7920, 2415, 285};
+
 constexpr int RIGHT_COLUMN_LEFT = 7320;
 constexpr int RIGHT_COLUMN_WIDTH = 2535;
+constexpr int STATUS_TOP = 120;
+constexpr int STATUS_HEIGHT = 2055;
 constexpr int BUTTON_HEIGHT = 855;
+// The four command buttons, top to bottom: open, save, read from module, write to module.
+constexpr int READ_FILE_TOP = 2640;
+constexpr int WRITE_FILE_TOP = 3960;
+constexpr int READ_CONFIG_TOP = 5280;
+constexpr int WRITE_CONFIG_TOP = 6600;
+// The caption label inside a button keeps clear of its frame by this many pixels.
+constexpr QMargins BUTTON_CAPTION_MARGINS{4, 2, 4, 2};
 
 constexpr double EQUALS_FONT_POINTS = 14.25;
 constexpr double BUTTON_FONT_POINTS = 9.75;
@@ -144,8 +164,8 @@ void Form1::build_window()
 void Form1::build_slot(int k)
 {
     const int r = ROW_PITCH * (k - 1);
-    const QString in_name = ui::INPUT_NAME.arg(k);
-    const QString out_name = ui::OUTPUT_NAME.arg(k);
+    const QString in_name = INPUT_NAME.arg(k);
+    const QString out_name = OUTPUT_NAME.arg(k);
 
     for (int i : {k - 1, k + 9}) {
         m_outlines[static_cast<std::size_t>(i)] = make_outline(m_central);
@@ -169,7 +189,7 @@ void Form1::build_slot(int k)
     make_caption(OUT_CAPTION_LABELS[static_cast<std::size_t>(k - 1)], out_name, OUT_CAPTION_LEFT);
 
     const auto make_list = [&](int n, int left, int width, const QString &tip) {
-        auto *list = new SlotList(m_central);
+        auto *list = new SlotListWidget(m_central);
         for (const ListItem &item : list_items(list_kind(n))) {
             auto *entry = new QListWidgetItem(QString::fromLatin1(item.text), list);
             entry->setData(Qt::UserRole, item.value);
@@ -227,24 +247,23 @@ void Form1::build_slot(int k)
 
 void Form1::build_fixed_controls()
 {
-    const auto make_heading = [&](int label, const QString &text, int left, int top, int width,
-                                  int height) {
+    const auto make_heading = [&](int label, const QString &text, const Box &box) {
         auto *heading = new QLabel(text, m_central);
         heading->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         heading->setWordWrap(true);
-        place(heading, left, top, width, height);
+        place(heading, box.left, box.top, box.width, box.height);
         m_labels[static_cast<std::size_t>(label)] = heading;
+        return heading;
     };
-    make_heading(INPUT_HEADING_LABEL, ui::INPUT_HEADING, 720, 0, 1815, 495);
-    make_heading(OUTPUT_HEADING_LABEL, ui::OUTPUT_HEADING, 4200, 0, 1935, 375);
-    make_heading(PANEL_CAPTION_LABEL, ui::PANEL_NAME_CAPTION, 1185, 7980, 2325, 195);
-    // The headings sit on the column outlines; keep them readable above the lines.
-    for (int label : {INPUT_HEADING_LABEL, OUTPUT_HEADING_LABEL}) {
-        QLabel *heading = Label(label);
+    make_heading(PANEL_CAPTION_LABEL, ui::PANEL_NAME_CAPTION, PANEL_CAPTION_BOX);
+    // The column headings sit on the column outlines; keep them readable above the lines.
+    for (const auto &[label, text, box] :
+         {std::tuple{INPUT_HEADING_LABEL, ui::INPUT_HEADING, INPUT_HEADING_BOX},
+          std::tuple{OUTPUT_HEADING_LABEL, ui::OUTPUT_HEADING, OUTPUT_HEADING_BOX}}) {
+        QLabel *heading = make_heading(label, text, box);
         heading->setAutoFillBackground(true);
         heading->adjustSize();
-        const int width = qMax(heading->width(), tw(label == INPUT_HEADING_LABEL ? 1815 : 1935));
-        heading->resize(width, heading->height());
+        heading->resize(qMax(heading->width(), tw(box.width)), heading->height());
     }
 
     m_text1 = new QTextEdit(m_central);
@@ -254,7 +273,7 @@ void Form1::build_fixed_controls()
     centred.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_text1->document()->setDefaultTextOption(centred);
     set_background(m_text1, QApplication::palette().color(QPalette::Midlight));
-    place(m_text1, RIGHT_COLUMN_LEFT, 120, RIGHT_COLUMN_WIDTH, 2055);
+    place(m_text1, RIGHT_COLUMN_LEFT, STATUS_TOP, RIGHT_COLUMN_WIDTH, STATUS_HEIGHT);
     m_text1->hide();
 
     const auto make_button = [&](const QString &caption, const QString &tip, int top) {
@@ -268,20 +287,21 @@ void Form1::build_fixed_controls()
         button->setFont(design_font(ui::ARIAL_FAMILY, BUTTON_FONT_POINTS, true));
         button->setToolTip(tip);
         place(button, RIGHT_COLUMN_LEFT, top, RIGHT_COLUMN_WIDTH, BUTTON_HEIGHT);
-        text->setGeometry(button->rect().adjusted(4, 2, -4, -2));
+        text->setGeometry(button->rect().marginsRemoved(BUTTON_CAPTION_MARGINS));
         return button;
     };
-    m_read_file = make_button(ui::READ_FILE_CAPTION, ui::READ_FILE_TIP, 2640);
-    m_write_file = make_button(ui::WRITE_FILE_CAPTION, ui::WRITE_FILE_TIP, 3960);
-    m_read_config = make_button(ui::READ_CONFIG_CAPTION, ui::READ_CONFIG_TIP, 5280);
-    m_write_config = make_button(ui::WRITE_CONFIG_CAPTION, ui::WRITE_CONFIG_TIP, 6600);
+    m_read_file = make_button(ui::READ_FILE_CAPTION, ui::READ_FILE_TIP, READ_FILE_TOP);
+    m_write_file = make_button(ui::WRITE_FILE_CAPTION, ui::WRITE_FILE_TIP, WRITE_FILE_TOP);
+    m_read_config = make_button(ui::READ_CONFIG_CAPTION, ui::READ_CONFIG_TIP, READ_CONFIG_TOP);
+    m_write_config = make_button(ui::WRITE_CONFIG_CAPTION, ui::WRITE_CONFIG_TIP, WRITE_CONFIG_TOP);
 
     auto *panel = new QLineEdit(m_central);
-    panel->setMaxLength(ui::PANEL_NAME_MAX_LENGTH);
+    panel->setMaxLength(PANEL_NAME_MAX_LENGTH);
     panel->setAlignment(Qt::AlignCenter);
     panel->setFont(design_font(ui::WINDOW_FAMILY, ui::WINDOW_FONT_POINTS, false));
     panel->setToolTip(ui::PANEL_NAME_TIP);
-    place(panel, 3480, 7920, 2415, 285);
+    place(panel, PANEL_NAME_BOX_AT.left, PANEL_NAME_BOX_AT.top, PANEL_NAME_BOX_AT.width,
+          PANEL_NAME_BOX_AT.height);
     m_texts[ui::PANEL_NAME_BOX] = panel;
 }
 
@@ -353,7 +373,7 @@ void Form1::input_module_reaction(int k)
         }
         for (int n : {input_designation_box(k), output_designation_box(k)}) {
             Text(n)->hide();
-            Text(n)->setText(ui::DESIGNATION);
+            Text(n)->setText(DESIGNATION_PLACEHOLDER);
         }
         out_caption(k)->hide();
         Label1(k - 1)->hide();
@@ -389,8 +409,6 @@ void Form1::selection_reaction(int n)
 
 void Form1::loop_toggle_reaction(int n)
 {
-    const bool input = n <= SLOT_COUNT;
-    const int k = input ? n : n - SLOT_COUNT;
     colour_side(n, toggle_pressed(n) ? ui::LIGHT_CYAN : ui::YELLOW);
     check_assignments();
 }

@@ -10,7 +10,6 @@ namespace ui
 {
 
 inline const QString WINDOW_CAPTION = QStringLiteral("QMB DATA CONVERTER CONFIGURATION PROGRAM");
-inline const QString &DESIGNATION = ::DESIGNATION_PLACEHOLDER;
 // The text the designation boxes are built with; the start-up replaces it before it is seen.
 inline const QString DESIGNATION_AS_BUILT = QStringLiteral("DESIGNATION ");
 inline const QString LOOP_CAPTION = QStringLiteral("LOOP");
@@ -37,8 +36,6 @@ inline const QString MODULE_TIP = QStringLiteral("%1 MODULE ASSIGNMENT");
 inline const QString CHANNEL_TIP = QStringLiteral("%1 CHANNEL ASSIGNMENT");
 inline const QString DESIGNATION_TIP = QStringLiteral("ENTER %1 FUNCTION");
 inline const QString LOOP_TIP = QStringLiteral("CLICK TO CHANGE %1 LOOP");
-inline const QString &INPUT_NAME = ::INPUT_NAME;
-inline const QString &OUTPUT_NAME = ::OUTPUT_NAME;
 
 inline const QColor LIGHT_GREY{192, 192, 192};
 inline const QColor YELLOW{255, 255, 0};
@@ -46,7 +43,6 @@ inline const QColor LIGHT_CYAN{192, 255, 255};
 inline const QColor GREEN{0, 255, 0};
 inline const QColor RED{255, 0, 0};
 
-constexpr int PANEL_NAME_MAX_LENGTH = ::PANEL_NAME_MAX_LENGTH;
 constexpr int PANEL_NAME_BOX = 2; // Text(2)
 constexpr int TWIPS_PER_INCH = 1440;
 

@@ -3,7 +3,8 @@
 #include <QPainter>
 #include <QPixmap>
 
-namespace {
+namespace
+{
 constexpr int ICON_SIZE = 40;
 }
 

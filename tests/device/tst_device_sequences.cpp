@@ -219,7 +219,7 @@ private slots:
         QCOMPARE(m_fx->form->Text(2)->text().isEmpty(), r.read);
         QLineEdit *designation = m_fx->form->Text(input_designation_box(1));
         const QString pump = QStringLiteral("PUMP ON");
-        QCOMPARE(designation->text(), r.read && r.done > 0 ? ui::DESIGNATION : pump);
+        QCOMPARE(designation->text(), r.read && r.done > 0 ? DESIGNATION_PLACEHOLDER : pump);
         QCOMPARE(designation->isHidden(), r.read && r.done > 0);
     }
 

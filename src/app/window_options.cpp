@@ -1,4 +1,4 @@
-#include "command_line.h"
+#include "window_options.h"
 
 #include "line_trace.h"
 
@@ -29,7 +29,7 @@ void set_program_identity()
     QCoreApplication::setApplicationVersion(PROGRAM_VERSION);
 }
 
-CommandLine::CommandLine()
+WindowOptions::WindowOptions()
     : m_help(HELP_NAMES, HELP_TEXT), m_version(m_parser.addVersionOption()),
       m_trace(TRACE_OPTION, TRACE_HELP, TRACE_VALUE)
 {
@@ -42,7 +42,7 @@ CommandLine::CommandLine()
     m_parser.addOption(m_trace);
 }
 
-std::optional<int> CommandLine::answer_without_window(const QStringList &arguments)
+std::optional<int> WindowOptions::answer_without_window(const QStringList &arguments)
 {
     // Options this parser does not know may still be the window system's: read() judges them.
     m_parser.parse(arguments);
@@ -59,7 +59,7 @@ std::optional<int> CommandLine::answer_without_window(const QStringList &argumen
     return std::nullopt;
 }
 
-bool CommandLine::read(const QStringList &arguments)
+bool WindowOptions::read(const QStringList &arguments)
 {
     if (!m_parser.parse(arguments)) {
         m_error = m_parser.errorText();

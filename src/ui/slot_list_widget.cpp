@@ -1,6 +1,6 @@
-#include "slot_list.h"
+#include "slot_list_widget.h"
 
-SlotList::SlotList(QWidget *parent) : QListWidget(parent)
+SlotListWidget::SlotListWidget(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Marks the current index as set, so that tabbing into an empty list does not make its
@@ -8,8 +8,8 @@ SlotList::SlotList(QWidget *parent) : QListWidget(parent)
     setCurrentIndex(QModelIndex());
 }
 
-QItemSelectionModel::SelectionFlags SlotList::selectionCommand(const QModelIndex &index,
-                                                               const QEvent *event) const
+QItemSelectionModel::SelectionFlags SlotListWidget::selectionCommand(const QModelIndex &index,
+                                                                     const QEvent *event) const
 {
     // A Ctrl-click would deselect the item while it stays current; keep the two together.
     if (index.isValid())

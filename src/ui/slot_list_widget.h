@@ -4,10 +4,10 @@
 
 #include <QListWidget>
 
-class SlotList : public QListWidget
+class SlotListWidget : public QListWidget
 {
 public:
-    explicit SlotList(QWidget *parent = nullptr);
+    explicit SlotListWidget(QWidget *parent = nullptr);
 
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,

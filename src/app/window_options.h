@@ -6,10 +6,10 @@
 #include <QStringList>
 #include <optional>
 
-class CommandLine
+class WindowOptions
 {
 public:
-    CommandLine();
+    WindowOptions();
 
     // Answers --help or --version on standard output and returns the exit code when the
     // arguments ask for one of them. Needs a QCoreApplication, not a window system.

@@ -1,7 +1,7 @@
 // The window program's command line: --help and --version from the real program on a machine
 // without a display, and the options the window reads once the window system has taken its own.
 
-#include "command_line.h"
+#include "window_options.h"
 
 #include <QProcess>
 #include <QTest>
@@ -70,11 +70,11 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(bool, accepted);
         QCoreApplication::setApplicationName(QStringLiteral("converter-config"));
-        CommandLine line;
+        WindowOptions line;
         QCOMPARE(line.read(QStringList{QStringLiteral("converter-config")} + arguments), accepted);
         QTEST(line.error_text(), "error");
     }
 };
 
 QTEST_GUILESS_MAIN(TestCommandLine)
-#include "tst_command_line.moc"
+#include "tst_window_options.moc"
