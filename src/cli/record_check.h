@@ -36,7 +36,8 @@ struct RecordCheck {
 
 // Reads the record with the window's reader and, when it opens, checks the slots: the rules for
 // IN-1..IN-10 (each rule an input breaks, all the outputs it names), then the incomplete sides.
-RecordCheck check_record(QByteArrayView bytes);
+// `truncated`: the bytes are the start of a file longer than any record file.
+RecordCheck check_record(QByteArrayView bytes, bool truncated = false);
 
 // Every active side without a module or a channel: inputs first, then outputs.
 QList<RecordProblem> incomplete_sides(const WindowState &state);
