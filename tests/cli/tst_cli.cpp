@@ -558,8 +558,9 @@ void TestCli::modules_data()
         {},
         {NORTH_BYTES, zeros, zeros, zeros, NORTH_BYTES.mid(0, 2) + zeros.mid(2)},
         true};
+    // pty/e2, a link in the current folder, is opened there, not under /dev.
     QTest::newRow("write: a byte that does not stay, a line that drops") << DeviceRow{
-        {u"write"_s, FILE_NAME, u"--port"_s, u"1"_s, u"--port"_s, u"{2}"_s, u"--json"_s},
+        {u"write"_s, FILE_NAME, u"--port"_s, u"1"_s, u"--port"_s, u"pty/e2"_s, u"--json"_s},
         {{.forget_addresses = {5}}, {.drop_after = 10}},
         {},
         record(NORTH),
@@ -572,9 +573,9 @@ void TestCli::modules_data()
          u"ports/0/received=30 30 30 30 56  |0000V|"_s,
          u"ports/1/detail=the line went away (the device was unplugged, or its far end closed); "
          "MAY BE PARTLY PROGRAMMED (4 of 24 bytes verified)"_s,
-         u"ports/1/port={2}"_s, u"ports/1/device={2}"_s, u"ports/1/outcome=port_failure"_s,
-         u"ports/1/done=4"_s, u"ports/1/partly_programmed=true"_s, u"interrupted=false"_s,
-         u"exit_code=1"_s},
+         u"ports/1/port=pty/e2"_s, u"ports/1/device={here}/pty/e2"_s,
+         u"ports/1/outcome=port_failure"_s, u"ports/1/done=4"_s,
+         u"ports/1/partly_programmed=true"_s, u"interrupted=false"_s, u"exit_code=1"_s},
         {north_partly, north_partly.mid(0, 4) + QList<int>(BYTES - 4, 0)}};
     QTest::newRow("verify: one module as the file says, one not, one in use") << DeviceRow{
         {u"verify"_s, FILE_NAME, u"--port"_s, u"1"_s, u"--port"_s, u"2"_s, u"--port"_s, u"3"_s},
@@ -651,11 +652,15 @@ void TestCli::modules()
             for (int a = 0; a < BYTES; ++a)
                 module.core().set_byte(a, quint8(r.memory_before[i][a]));
     }
+    // Module n is on {n}, and on pty/en, a link in the current folder ({here}).
+    QVERIFY(QDir().mkdir(u"pty"_s));
     const auto fill = [&](QString text) {
         for (int i = 0; i < int(modules.size()); ++i)
             text.replace(u"{%1}"_s.arg(i + 1), modules[std::size_t(i)]->port_name());
-        return text;
+        return text.replace(u"{here}"_s, QDir::currentPath());
     };
+    for (int i = 0; i < int(modules.size()); ++i)
+        QVERIFY(QFile::link(fill(u"{%1}"_s.arg(i + 1)), u"pty/e%1"_s.arg(i + 1)));
     QStringList arguments;
     for (const QString &argument : std::as_const(r.arguments))
         arguments << fill(argument);
