@@ -9,9 +9,10 @@ namespace cli
 
 // Exit codes.
 constexpr int EXIT_OK = 0;
-constexpr int EXIT_PROBLEM = 1;       // a file or a module is not as it should be
-constexpr int EXIT_USAGE = 2;         // a command line, a file or a folder the command cannot use
-constexpr int EXIT_INTERRUPTED = 130; // Ctrl-C or SIGTERM, as shells report a SIGINT
+constexpr int EXIT_PROBLEM = 1; // a file or a module is not as it should be
+constexpr int EXIT_USAGE =
+    2; // a command line, a file, a folder or an output the command cannot use
+constexpr int EXIT_INTERRUPTED = 130; // Ctrl-C, SIGTERM or SIGHUP, as shells report a SIGINT
 
 inline const QString PROGRAM_NAME = QStringLiteral("converter-cli");
 
@@ -28,10 +29,16 @@ inline const QString OPTION_OUTPUT_SHORT = QStringLiteral("o");
 inline const QString OPTION_FORCE = QStringLiteral("force");
 inline const QString OPTION_JSON = QStringLiteral("json");
 inline const QString OPTION_TRACE = QStringLiteral("trace");
+inline const QString OPTION_QUIET = QStringLiteral("quiet");
 inline const QString OPTION_HELP = QStringLiteral("help");
 inline const QString OPTION_HELP_SHORT = QStringLiteral("h");
 inline const QString OPTION_VERSION = QStringLiteral("version");
 inline const QString JSON_ARGUMENT = QStringLiteral("--json");
+inline const QString STANDARD_INPUT = QStringLiteral("-"); // as a FILE
+inline const QString END_OF_OPTIONS = QStringLiteral("--");
+inline const QString LONG_OPTION = QStringLiteral("--");
+inline const QString SHORT_OPTION = QStringLiteral("-");
+constexpr QChar OPTION_VALUE = u'=';
 
 inline const QString DESCRIPTION = QStringLiteral(
     "Checks, shows, writes, reads and verifies data converter configurations (.olc files)\n"
@@ -42,23 +49,27 @@ inline const QString DESCRIPTION = QStringLiteral(
     "  show FILE                           the panel name and the ten slots as a table\n"
     "  write FILE --port P [--port P...]   program every module at once, each read back\n"
     "  read --port P --name PANEL -o FILE  read a module and save what the window would save\n"
+    "  read --port P                       read a module and show it as show shows a file\n"
     "  verify FILE --port P [--port P...]  list what each module holds differently\n"
     "\n"
-    "P is a COM number (1 to 5, or COM1 to COM5) or the path of a serial device.\n"
-    "Exit codes: 0 all well, 1 a problem in a file or a module, 2 a usage or file error,\n"
-    "130 interrupted.");
+    "FILE - is standard input. P is a COM number (1 to 5, or COM1 to COM5), a device name\n"
+    "under /dev (ttyUSB0), or a path with a / in it, from the current folder when relative.\n"
+    "Exit codes: 0 all well, 1 a problem in a file or a module, 2 a usage, file or output\n"
+    "error, 130 interrupted (Ctrl-C, SIGTERM, SIGHUP).");
 inline const QString COMMAND_ARGUMENT = QStringLiteral("command");
 inline const QString COMMAND_ARGUMENT_HELP = QStringLiteral("check, show, write, read or verify.");
 inline const QString COMMAND_SYNTAX = QStringLiteral("COMMAND [FILE...]");
 inline const QString PORT_HELP =
-    QStringLiteral("A module's port: COM number or device path. Repeat for several modules.");
+    QStringLiteral("A module's port: COM number, device name or path. Repeat for several modules.");
 inline const QString NAME_HELP =
-    QStringLiteral("read: the panel name to save (at most 12 characters).");
-inline const QString OUTPUT_HELP = QStringLiteral("read: the file to save.");
+    QStringLiteral("read: the panel name (at most 12 characters); needed with -o.");
+inline const QString OUTPUT_HELP =
+    QStringLiteral("read: the file to save; without it the configuration is shown.");
 inline const QString FORCE_HELP = QStringLiteral("read: replace an existing file.");
 inline const QString JSON_HELP = QStringLiteral("One JSON document on standard output.");
 inline const QString TRACE_HELP =
     QStringLiteral("Log the line traffic to FILE (\"-\" for standard error).");
+inline const QString QUIET_HELP = QStringLiteral("No progress lines: only the results.");
 inline const QString HELP_HELP = QStringLiteral("Show this help.");
 inline const QString VERSION_HELP = QStringLiteral("Show the version.");
 inline const QString PORT_VALUE = QStringLiteral("P");
@@ -71,20 +82,24 @@ inline const QString VERSION_LINE = QStringLiteral("%1 %2");
 // Usage errors; each is printed after "converter-cli: ".
 inline const QString NO_COMMAND = QStringLiteral("no command given (try --help)");
 inline const QString UNKNOWN_COMMAND = QStringLiteral("unknown command \"%1\" (try --help)");
+inline const QString UNKNOWN_OPTION = QStringLiteral("unknown option \"%1\" (try --help)");
 inline const QString NEEDS_FILES = QStringLiteral("%1: name at least one file");
 inline const QString NEEDS_ONE_FILE = QStringLiteral("%1: name exactly one file");
 inline const QString TAKES_NO_FILE = QStringLiteral("%1: takes no file argument (\"%2\"); use -o");
 inline const QString NEEDS_PORT = QStringLiteral("%1: name a port with --port");
 inline const QString NEEDS_ONE_PORT = QStringLiteral("%1: name exactly one port");
-inline const QString NEEDS_OUTPUT = QStringLiteral("%1: name the file to save with -o");
+inline const QString NEEDS_NAME = QStringLiteral("%1: -o saves a panel name: give it with --name");
 inline const QString OPTION_NOT_FOR = QStringLiteral("%1: --%2 is not an option of this command");
-inline const QString BAD_PORT =
-    QStringLiteral("--port %1: give a COM number from 1 to 5 or the path of a serial device");
+inline const QString BAD_PORT = QStringLiteral(
+    "--port %1: give a COM number from 1 to 5, a device name such as ttyUSB0, or a path");
 inline const QString SAME_PORT = QStringLiteral("--port %1 and --port %2 are the same port (%3)");
 inline const QString NAME_TOO_LONG =
     QStringLiteral("--name \"%1\": %2 characters; the panel name box takes at most %3");
 inline const QString NAME_UNTYPABLE =
-    QStringLiteral("--name \"%1\": a control character cannot be typed into the panel name box");
+    QStringLiteral("--name: the control character %1 cannot be typed into the panel name box");
+inline const QString CODE_POINT = QStringLiteral("U+%1");
+constexpr int CODE_POINT_DIGITS = 4;
+constexpr int HEX = 16;
 inline const QString NAME_UNWRITABLE = QStringLiteral("--name \"%1\": %2");
 inline const QString NAME_DOUBLE_QUOTE =
     QStringLiteral("a configuration file cannot hold a double quote (\") in the panel name");
@@ -92,12 +107,23 @@ inline const QString NAME_NOT_IN_CODE_PAGE =
     QStringLiteral("a configuration file cannot hold the character %1 in the panel name");
 inline const QString OUTPUT_EXISTS =
     QStringLiteral("%1: the file exists; give --force to replace it");
+inline const QString OUTPUT_NOT_A_FILE =
+    QStringLiteral("%1: %2, not a file to save into; nothing was read");
+inline const QString OUTPUT_UNUSABLE = QStringLiteral("%1: cannot be saved: %2; nothing was read");
+inline const QString OUTPUT_FAILED =
+    QStringLiteral("standard output failed (%1); what it could not take follows here");
 inline const QString TRACE_FAILED = QStringLiteral("--trace %1");
 inline const QString ERROR_LINE = QStringLiteral("%1: %2");
 
 // Files.
 inline const QString FILE_NOT_FOUND = QStringLiteral("no such file");
 inline const QString FILE_ACCESS_DENIED = QStringLiteral("cannot be opened for reading");
+inline const QString FILE_IS_FOLDER = QStringLiteral("a folder, not a file");
+inline const QString FOLDER_KIND = QStringLiteral("a folder");
+inline const QString PIPE_KIND = QStringLiteral("a named pipe");
+inline const QString DEVICE_KIND = QStringLiteral("a device");
+inline const QString SOCKET_KIND = QStringLiteral("a socket");
+inline const QString OTHER_KIND = QStringLiteral("a special file");
 inline const QString FILE_READ_ERROR = QStringLiteral("reading it failed");
 inline const QString FILE_NOT_REGULAR =
     QStringLiteral("not a regular file (a pipe, a device or a socket): not opened");
@@ -106,10 +132,14 @@ inline const QString FILE_UNREADABLE = QStringLiteral("%1: %2");
 inline const QString FILE_SOUND = QStringLiteral("%1: sound");
 inline const QString FILE_PROBLEM = QStringLiteral("%1: %2: %3");
 inline const QString DAMAGED_SHORT = QStringLiteral("the file ends before its 46th field");
+inline const QString DAMAGED_TOO_LARGE =
+    QStringLiteral("larger than %1 MiB: not a configuration file");
+constexpr qint64 MIB = 1024 * 1024;
 inline const QString DAMAGED_NOT_A_NUMBER =
-    QStringLiteral("a number field holds something other than a decimal number");
+    QStringLiteral("field %1 (%2) holds something other than a decimal number");
 inline const QString DAMAGED_OUT_OF_RANGE =
-    QStringLiteral("a number field does not fit in 16 bits");
+    QStringLiteral("field %1 (%2) holds a number that does not fit in 16 bits");
+inline const QString POINT_CODE_FIELD = QStringLiteral("the point code of %1");
 inline const QString DAMAGED_NO_CODE_PAGE =
     QStringLiteral("this system cannot decode the file's Windows-1252 text");
 inline const QString DAMAGED_NO_POSITION =
@@ -163,17 +193,26 @@ inline const QString DIFFERENT = QStringLiteral("differs from %1:");
 inline const QString DIFFERENCE_LINE = QStringLiteral("  %1");
 inline const QString POINT_DIFFERS = QStringLiteral("%1: file %2, module %3");
 inline const QString LOOP_DIFFERS = QStringLiteral("%1 loop: file %2, module %3");
+inline const QString INPUT_LOOP_BYTE = QStringLiteral("IN-9, IN-10 loops");
+inline const QString OUTPUT_LOOP_BYTE = QStringLiteral("OUT-9, OUT-10 loops");
+inline const QString INPUT_LOW_LOOP_BYTE = QStringLiteral("IN-1 to IN-8 loops");
+inline const QString OUTPUT_LOW_LOOP_BYTE = QStringLiteral("OUT-1 to OUT-8 loops");
 inline const QString NO_ANSWER = QStringLiteral("no answer from the module");
+inline const QString NOT_EXACT_ANSWER =
+    QStringLiteral("the module answered \"A\" with %1, not with exactly %2");
 inline const QString PORT_NOT_OPENED = QStringLiteral("the port cannot be opened: %1");
-inline const QString LINE_FAILED = QStringLiteral("the line failed: %1");
+inline const QString LINE_FAILED =
+    QStringLiteral("the line went away (the device was unplugged, or its far end closed)");
 inline const QString WRONG_MODULE =
     QStringLiteral("not a data converter module: identity byte %1, expected %2");
 inline const QString BAD_DATA = QStringLiteral("bad data at address %1: %2 (sent %3, received %4)");
 inline const QString NOT_ACKNOWLEDGED = QStringLiteral("the store was not acknowledged");
 inline const QString CORRUPTED = QStringLiteral("the reply is too short");
+inline const QString NO_NUMBER = QStringLiteral("the reply holds no value");
+inline const QString READ_BACK_DIFFERS =
+    QStringLiteral("bad data at address %1: stored %2, read back %3");
 inline const QString REPLY_OVERFLOW = QStringLiteral("the reply's number does not fit 16 bits");
 inline const QString OUT_OF_RANGE = QStringLiteral("the value is out of range");
-inline const QString FAILED_TO_VERIFY = QStringLiteral("the byte read back differs");
 inline const QString INTERRUPTED = QStringLiteral("interrupted");
 inline const QString NOT_STARTED = QStringLiteral("not started: a value does not fit in a byte");
 inline const QString PARTLY_PROGRAMMED =

@@ -1,6 +1,7 @@
 #include "cli_worker.h"
 
 #include "cli_texts.h"
+#include "file_texts.h"
 #include "json_report.h"
 #include "line_trace.h"
 #include "record_file.h"
@@ -15,13 +16,13 @@ using namespace cli;
 namespace
 {
 
-QString load_error(LoadStatus status)
+QString load_error(const LoadedFile &loaded)
 {
-    switch (status) {
+    switch (loaded.status) {
     case LoadStatus::NotFound:
         return FILE_NOT_FOUND;
     case LoadStatus::AccessDenied:
-        return FILE_ACCESS_DENIED;
+        return loaded.kind == FileKind::Folder ? FILE_IS_FOLDER : FILE_ACCESS_DENIED;
     case LoadStatus::ReadError:
         return FILE_READ_ERROR;
     case LoadStatus::NotAFile:
@@ -35,10 +36,22 @@ QString load_error(LoadStatus status)
     return {};
 }
 
-bool exists(const QString &path)
+QString kind_words(FileKind kind)
 {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
+    switch (kind) {
+    case FileKind::Folder:
+        return FOLDER_KIND;
+    case FileKind::Pipe:
+        return PIPE_KIND;
+    case FileKind::Device:
+        return DEVICE_KIND;
+    case FileKind::Socket:
+        return SOCKET_KIND;
+    case FileKind::Regular:
+    case FileKind::Other:
+        break;
+    }
+    return OTHER_KIND;
 }
 
 } // namespace
@@ -46,10 +59,14 @@ bool exists(const QString &path)
 CliWorker::CliWorker(const Streams &streams, PortNameMap port_names, QObject *parent)
     : QObject(parent), m_streams(streams), m_port_names(std::move(port_names))
 {
-    connect(&m_runs, &ModuleRuns::progress, this,
-            [this](int index, const SessionProgress &event) { m_progress->update(index, event); });
-    connect(&m_runs, &ModuleRuns::ended, this,
-            [this](int index) { m_progress->finish(index, *m_runs.result(index)); });
+    connect(&m_runs, &ModuleRuns::progress, this, [this](int index, const SessionProgress &event) {
+        if (m_progress)
+            m_progress->update(index, event);
+    });
+    connect(&m_runs, &ModuleRuns::ended, this, [this](int index) {
+        if (m_progress)
+            m_progress->finish(index, *m_runs.result(index));
+    });
     connect(&m_runs, &ModuleRuns::finished, this, &CliWorker::runs_finished);
 }
 
@@ -58,7 +75,7 @@ void CliWorker::start(const QStringList &arguments)
     const ParsedCommandLine parsed = parse_command_line(arguments, m_port_names);
     switch (parsed.kind) {
     case ParsedCommandLine::Print:
-        m_streams.out << parsed.text;
+        print(parsed.text);
         finish(EXIT_OK);
         return;
     case ParsedCommandLine::UsageError:
@@ -70,9 +87,30 @@ void CliWorker::start(const QStringList &arguments)
     }
     m_line = parsed.command_line;
     m_json.insert(json_key::COMMAND, command_name(m_line.command));
-    // With --json, standard output carries the document alone.
-    QTextStream &progress = m_line.json ? m_streams.err : m_streams.out;
-    m_progress.emplace(progress, m_line.json ? m_streams.err_terminal : m_streams.out_terminal);
+    if (!m_line.quiet) {
+        // With --json, standard output carries the document alone.
+        QTextStream &progress = m_line.json ? m_streams.err : m_streams.out;
+        m_progress.emplace(progress, m_line.json ? m_streams.err_terminal : m_streams.out_terminal,
+                           m_streams.columns);
+    }
+    if (!m_line.files.contains(STANDARD_INPUT)) {
+        run_command();
+        return;
+    }
+    // Standard input first, to its end; the command then reads it like any file.
+    m_input_reader.emplace(m_streams.input);
+    connect(
+        &*m_input_reader, &InputReader::finished, this,
+        [this](const LoadedFile &input) {
+            m_input = input;
+            m_input_reader.reset();
+            run_command();
+        },
+        Qt::QueuedConnection);
+}
+
+void CliWorker::run_command()
+{
     switch (m_line.command) {
     case CliCommand::Check:
         check();
@@ -97,6 +135,7 @@ void CliWorker::interrupt()
     if (m_finished || m_interrupted)
         return;
     m_interrupted = true;
+    m_input_reader.reset();
     // Each run ends at once and the last one reports through runs_finished().
     if (m_runs.running())
         m_runs.abort();
@@ -112,9 +151,9 @@ void CliWorker::check()
     QJsonArray files;
     for (const QString &path : std::as_const(m_line.files)) {
         QJsonObject file{{json_key::FILE_PATH, path}};
-        const LoadedFile loaded = load_record_file(path);
-        const QString error = load_error(loaded.status);
-        if (!error.isEmpty()) {
+        QString error;
+        const std::optional<RecordCheck> checked = load_and_check(path, &error);
+        if (!checked) {
             m_streams.err << ERROR_LINE.arg(PROGRAM_NAME, FILE_UNREADABLE.arg(path, error))
                           << Qt::endl;
             file.insert(json_key::STATUS, json_value::UNREADABLE);
@@ -123,16 +162,15 @@ void CliWorker::check()
             exit_code = std::max(exit_code, EXIT_USAGE);
             continue;
         }
-        const RecordCheck checked = check_record(loaded.bytes);
         if (!m_line.json) {
-            if (checked.sound())
-                m_streams.out << FILE_SOUND.arg(path) << Qt::endl;
-            report_problems(m_streams.out, path, checked.problems);
+            if (checked->sound())
+                print(FILE_SOUND.arg(path));
+            report_problems(m_streams.out, path, checked->problems);
         }
-        file.insert(json_key::STATUS, checked.sound() ? json_value::SOUND : json_value::PROBLEMS);
-        file.insert(json_key::PROBLEMS, problems_json(checked.problems));
+        file.insert(json_key::STATUS, checked->sound() ? json_value::SOUND : json_value::PROBLEMS);
+        file.insert(json_key::PROBLEMS, problems_json(checked->problems));
         files.append(file);
-        if (!checked.sound())
+        if (!checked->sound())
             exit_code = std::max(exit_code, EXIT_PROBLEM);
     }
     m_json.insert(json_key::FILES, files);
@@ -152,13 +190,17 @@ void CliWorker::show()
         finish(EXIT_PROBLEM);
         return;
     }
-    const Panel &panel = checked->panel();
+    print_table(checked->panel());
+    finish(EXIT_OK);
+}
+
+void CliWorker::print_table(const Panel &panel)
+{
     if (!m_line.json)
         for (const QString &line : slot_table(panel))
-            m_streams.out << line << u'\n';
+            print(line);
     m_json.insert(json_key::PANEL, panel.name);
     m_json.insert(json_key::SLOTS, slots_json(panel));
-    finish(EXIT_OK);
 }
 
 // Commands on modules ----------------------------------------------------------------------------
@@ -180,21 +222,39 @@ void CliWorker::write()
     }
     if (!start_trace())
         return;
-    start_runs(SessionKind::Write, *image_to_write(checked->panel()));
+    m_image = *image_to_write(checked->panel());
+    start_runs(SessionKind::Write, m_image);
 }
 
 void CliWorker::read()
 {
-    m_json.insert(json_key::FILE_PATH, m_line.output);
     m_json.insert(json_key::PANEL, m_line.name);
-    // Asked before the module is touched, so a refusal costs nothing.
-    if (exists(m_line.output) && !m_line.force) {
-        stop_with_error(OUTPUT_EXISTS.arg(m_line.output));
-        return;
+    if (!m_line.output.isEmpty()) {
+        m_json.insert(json_key::FILE_PATH, m_line.output);
+        // Asked before the module is touched, so a refusal costs nothing.
+        if (const auto refusal = output_refusal()) {
+            stop_with_error(*refusal);
+            return;
+        }
     }
     if (!start_trace())
         return;
     start_runs(SessionKind::Read);
+}
+
+std::optional<QString> CliWorker::output_refusal() const
+{
+    const QString &path = m_line.output;
+    const std::optional<FileKind> kind = file_kind(path);
+    if (kind && *kind != FileKind::Regular)
+        return OUTPUT_NOT_A_FILE.arg(path, kind_words(*kind));
+    // A link that points nowhere is there too; saving would create what it points to.
+    if ((kind || QFileInfo(path).isSymLink()) && !m_line.force)
+        return OUTPUT_EXISTS.arg(path);
+    const QString obstacle = save_obstacle(path);
+    if (!obstacle.isEmpty())
+        return OUTPUT_UNUSABLE.arg(path, obstacle);
+    return std::nullopt;
 }
 
 void CliWorker::verify()
@@ -216,7 +276,8 @@ void CliWorker::verify()
         return;
     }
     m_expected = checked->panel();
-    m_json.insert(json_key::EXPECTED, bytes_json(*image));
+    m_image = *image;
+    m_json.insert(json_key::EXPECTED, bytes_json(m_image));
     if (!start_trace())
         return;
     start_runs(SessionKind::Read);
@@ -227,7 +288,8 @@ void CliWorker::start_runs(SessionKind kind, const ModuleImage &image)
     QList<QString> labels;
     for (const PortArgument &port : std::as_const(m_line.ports))
         labels << port.label;
-    m_progress->begin(labels, kind);
+    if (m_progress)
+        m_progress->begin(labels, kind);
     if (kind == SessionKind::Read)
         m_runs.read(m_line.ports);
     else
@@ -263,15 +325,15 @@ int CliWorker::write_results()
     int failed = 0;
     for (int index = 0; index < m_runs.count(); ++index) {
         const SessionResult &result = *m_runs.result(index);
-        ports.append(port_json(m_runs.port(index), result));
+        ports.append(port_json(m_runs.port(index), result, m_image));
         print_result(index, result.succeeded() ? PROGRAMMED.arg(CONFIGURATION_BYTES)
-                                               : failure_text(result));
+                                               : failure_text(result, m_image));
         if (!result.succeeded())
             ++failed;
     }
     m_json.insert(json_key::PORTS, ports);
     if (failed > 0 && m_runs.count() > 1 && !m_interrupted && !m_line.json)
-        m_streams.out << FAILED_SUMMARY.arg(failed).arg(m_runs.count()) << Qt::endl;
+        print(FAILED_SUMMARY.arg(failed).arg(m_runs.count()));
     return failed > 0 ? EXIT_PROBLEM : EXIT_OK;
 }
 
@@ -279,12 +341,21 @@ int CliWorker::read_result()
 {
     const SessionResult &result = *m_runs.result(0);
     m_json.insert(json_key::PORTS, QJsonArray{port_json(m_runs.port(0), result)});
-    m_json.insert(json_key::SAVED, false);
+    const bool saving = !m_line.output.isEmpty();
+    if (saving)
+        m_json.insert(json_key::SAVED, false);
     if (!result.succeeded()) {
         print_result(0, failure_text(result));
         return EXIT_PROBLEM;
     }
     const Panel panel = read_panel(result.image, m_line.name);
+    if (!saving) {
+        print_result(0, READ_DONE.arg(CONFIGURATION_BYTES));
+        if (!m_line.json)
+            print(QString());
+        print_table(panel);
+        return EXIT_OK;
+    }
     m_json.insert(json_key::SLOTS, slots_json(panel));
     const std::optional<ConfigRecord> to_save = record_to_save(panel);
     if (!to_save) {
@@ -298,8 +369,8 @@ int CliWorker::read_result()
     // record always has its bytes.
     const RecordBytes bytes = write_config_record(*to_save);
     // Checked again: the file may have appeared while the module was read.
-    if (exists(m_line.output) && !m_line.force) {
-        report_error(OUTPUT_EXISTS.arg(m_line.output));
+    if (const auto refusal = output_refusal()) {
+        report_error(*refusal);
         return EXIT_USAGE;
     }
     const SaveResult saved = save_record_file(m_line.output, bytes.bytes);
@@ -344,7 +415,7 @@ int CliWorker::verify_results()
         print_result(index, DIFFERENT.arg(path));
         if (!m_line.json)
             for (const PanelDifference &difference : differences)
-                m_streams.out << DIFFERENCE_LINE.arg(difference.text()) << Qt::endl;
+                print(DIFFERENCE_LINE.arg(difference.text()));
     }
     m_json.insert(json_key::PORTS, ports);
     return exit_code;
@@ -363,16 +434,24 @@ void CliWorker::report_interrupt()
 
 // Shared steps -----------------------------------------------------------------------------------
 
+std::optional<RecordCheck> CliWorker::load_and_check(const QString &path, QString *error) const
+{
+    const LoadedFile loaded = path == STANDARD_INPUT ? m_input : load_record_file(path);
+    *error = load_error(loaded);
+    if (!error->isEmpty())
+        return std::nullopt;
+    return check_record(loaded.bytes, loaded.status == LoadStatus::TooLarge);
+}
+
 std::optional<RecordCheck> CliWorker::check_file(const QString &path)
 {
-    const LoadedFile loaded = load_record_file(path);
-    const QString error = load_error(loaded.status);
-    if (!error.isEmpty()) {
+    QString error;
+    std::optional<RecordCheck> checked = load_and_check(path, &error);
+    if (!checked) {
         m_json.insert(json_key::FILE_PATH, path);
         stop_with_error(FILE_UNREADABLE.arg(path, error));
-        return std::nullopt;
     }
-    return check_record(loaded.bytes);
+    return checked;
 }
 
 void CliWorker::report_problems(QTextStream &stream, const QString &file,
@@ -380,8 +459,13 @@ void CliWorker::report_problems(QTextStream &stream, const QString &file,
 {
     if (m_line.json && &stream == &m_streams.out)
         return;
-    for (const RecordProblem &problem : problems)
-        stream << FILE_PROBLEM.arg(file, problem.message(), problem.detail) << Qt::endl;
+    for (const RecordProblem &problem : problems) {
+        const QString line = FILE_PROBLEM.arg(file, problem.message(), problem.detail);
+        if (&stream == &m_streams.out)
+            print(line);
+        else
+            stream << line << Qt::endl;
+    }
 }
 
 bool CliWorker::start_trace()
@@ -399,10 +483,30 @@ bool CliWorker::start_trace()
     return false;
 }
 
+void CliWorker::print(const QString &text)
+{
+    const QString line = text.endsWith(u'\n') ? text : text + u'\n';
+    QTextStream &out = m_streams.out;
+    if (!m_output_failed) {
+        out << line;
+        out.flush();
+        if (out.status() == QTextStream::Ok)
+            return;
+        // The pipe was closed or the disk is full: what was lost, and the rest, go here.
+        m_output_failed = true;
+        m_streams.err << ERROR_LINE.arg(PROGRAM_NAME,
+                                        OUTPUT_FAILED.arg(out.device() ? out.device()->errorString()
+                                                                       : QString()))
+                      << Qt::endl;
+    }
+    m_streams.err << line;
+    m_streams.err.flush();
+}
+
 void CliWorker::print_result(int index, const QString &text)
 {
     if (!m_line.json)
-        m_streams.out << RESULT_LINE.arg(m_runs.port(index).label, text) << Qt::endl;
+        print(RESULT_LINE.arg(m_runs.port(index).label, text));
 }
 
 void CliWorker::report_error(const QString &text)
@@ -422,13 +526,13 @@ void CliWorker::finish(int exit_code)
     if (m_finished)
         return;
     m_finished = true;
-    m_exit_code = exit_code;
     if (m_line.json) {
         m_json.insert(json_key::EXIT_CODE, exit_code);
-        m_streams.out << QString::fromUtf8(QJsonDocument(m_json).toJson(QJsonDocument::Indented));
+        print(QString::fromUtf8(QJsonDocument(m_json).toJson(QJsonDocument::Indented)));
     }
-    m_streams.out.flush();
     m_streams.err.flush();
+    // Output that did not arrive is a failure of its own, though not one of a module.
+    m_exit_code = m_output_failed && exit_code == EXIT_OK ? EXIT_USAGE : exit_code;
     // Never from inside start(): the caller connects to finished() after constructing us and
     // may start the event loop only afterwards.
     QMetaObject::invokeMethod(

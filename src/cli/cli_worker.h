@@ -3,6 +3,7 @@
 // given, talks to the modules through one session per port, and ends with finished(exit code).
 
 #include "command_line.h"
+#include "input_reader.h"
 #include "module_runs.h"
 #include "progress_display.h"
 #include "record_check.h"
@@ -10,7 +11,9 @@
 #include <QJsonObject>
 #include <QObject>
 #include <QTextStream>
+#include <functional>
 #include <optional>
+#include <unistd.h>
 
 class CliWorker : public QObject
 {
@@ -22,6 +25,9 @@ public:
         QTextStream &err;
         bool out_terminal = false; // progress is drawn in place on a terminal
         bool err_terminal = false;
+        // The width of the terminal progress is drawn on, asked at each redraw; 0: unknown.
+        std::function<int()> columns = {};
+        int input = STDIN_FILENO; // what a FILE of "-" reads
     };
 
     explicit CliWorker(const Streams &streams, PortNameMap port_names = platform_port_name,
@@ -40,6 +46,7 @@ signals:
     void finished(int exit_code);
 
 private:
+    void run_command();
     void check();
     void show();
     void write();
@@ -53,12 +60,20 @@ private:
     // After Ctrl-C: one line naming the modules a write may have left partly programmed.
     void report_interrupt();
 
-    // The file's record checked, or nothing after reporting why it could not be read.
+    // The file's record checked ("-": standard input), or nothing and why it could not be read.
+    std::optional<RecordCheck> load_and_check(const QString &path, QString *error) const;
+    // The same, or nothing after reporting why as a file error.
     std::optional<RecordCheck> check_file(const QString &path);
     void report_problems(QTextStream &stream, const QString &file,
                          const QList<RecordProblem> &problems);
+    // What keeps `read` from saving its file, asked before the module is touched.
+    std::optional<QString> output_refusal() const;
     bool start_trace();
     void start_runs(SessionKind kind, const ModuleImage &image = {});
+    // One line (or the JSON document) for standard output; once that fails, it and the rest
+    // go to standard error, and the command can no longer end with 0.
+    void print(const QString &text);
+    void print_table(const Panel &panel);
     // One line on standard error, and the "error" of the JSON document.
     void report_error(const QString &text);
     // A usage or file error: reported, and the command ends with exit code 2.
@@ -71,9 +86,13 @@ private:
     CommandLine m_line;
     ModuleRuns m_runs;
     std::optional<ProgressDisplay> m_progress;
+    std::optional<InputReader> m_input_reader;
+    LoadedFile m_input; // standard input, once read
     QJsonObject m_json;
-    Panel m_expected; // what verify compares each module with
+    Panel m_expected;    // what verify compares each module with
+    ModuleImage m_image; // what write stores, or what verify expects each module to hold
     bool m_interrupted = false;
+    bool m_output_failed = false;
     bool m_finished = false;
     int m_exit_code = 0;
 };

@@ -3,7 +3,6 @@
 #include "cli_texts.h"
 #include "config_record.h"
 #include "configuration_texts.h"
-#include "file_texts.h"
 
 #include <QCommandLineParser>
 
@@ -54,18 +53,16 @@ std::optional<QString> misplaced_option(const QCommandLineParser &parser, const 
     return std::nullopt;
 }
 
-constexpr QChar FIRST_PRINTABLE = u' ';
-
-// The name as the panel name box would take it, and as the save would write it.
+// The name as the panel name box would take it, and as the save would write it. A control
+// character is named by its code, since printed it would break the line that names it.
 std::optional<QString> check_panel_name(const QString &name)
 {
-    if (name.isEmpty())
-        return files::PANEL_NAME_MISSING;
+    for (QChar c : name)
+        if (c.category() == QChar::Other_Control)
+            return NAME_UNTYPABLE.arg(
+                CODE_POINT.arg(c.unicode(), CODE_POINT_DIGITS, HEX, QLatin1Char('0')).toUpper());
     if (name.size() > PANEL_NAME_MAX_LENGTH)
         return NAME_TOO_LONG.arg(name).arg(name.size()).arg(PANEL_NAME_MAX_LENGTH);
-    for (QChar c : name)
-        if (c < FIRST_PRINTABLE)
-            return NAME_UNTYPABLE.arg(name);
     ConfigRecord record;
     record.panel = name;
     const RecordBytes bytes = write_config_record(record);
@@ -96,8 +93,9 @@ std::optional<QString> check_counts(const CommandInfo &info, const CommandLine &
             return TAKES_NO_FILE.arg(info.name, line.files.first());
         if (line.ports.size() > 1)
             return NEEDS_ONE_PORT.arg(info.name);
-        if (line.output.isEmpty())
-            return NEEDS_OUTPUT.arg(info.name);
+        // Only a file to save needs a name; a shown configuration takes one if given.
+        if (!line.output.isEmpty() && line.name.isEmpty())
+            return NEEDS_NAME.arg(info.name);
         if (const auto name = check_panel_name(line.name))
             return name;
         break;
@@ -105,6 +103,23 @@ std::optional<QString> check_counts(const CommandInfo &info, const CommandLine &
     if (info.takes_ports && line.ports.isEmpty())
         return NEEDS_PORT.arg(info.name);
     return std::nullopt;
+}
+
+// The parser names an unknown option without its dashes; the user should see it as typed.
+QString option_as_typed(const QStringList &arguments, const QString &name)
+{
+    for (const QString &argument : arguments.mid(1)) {
+        if (argument == END_OF_OPTIONS)
+            break;
+        if (argument.startsWith(LONG_OPTION)) {
+            const QString typed = argument.section(OPTION_VALUE, 0, 0);
+            if (typed.mid(LONG_OPTION.size()) == name)
+                return typed;
+        } else if (argument.startsWith(SHORT_OPTION) && argument.contains(name)) {
+            return argument; // a cluster of short options, such as -fo
+        }
+    }
+    return LONG_OPTION + name;
 }
 
 // The parser names the program by the path it was started with; the help names it as typed.
@@ -139,14 +154,20 @@ ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNam
         {OPTION_FORCE, FORCE_HELP},
         {OPTION_JSON, JSON_HELP},
         {OPTION_TRACE, TRACE_HELP, FILE_VALUE},
+        {OPTION_QUIET, QUIET_HELP},
         {{OPTION_HELP_SHORT, OPTION_HELP}, HELP_HELP},
         {OPTION_VERSION, VERSION_HELP},
     });
 
     // A script that asked for JSON gets JSON, even for a command line it got wrong.
     const bool json = arguments.contains(JSON_ARGUMENT);
-    if (!parser.parse(arguments))
-        return usage_error(parser.errorText(), json);
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        return usage_error(unknown.isEmpty()
+                               ? parser.errorText()
+                               : UNKNOWN_OPTION.arg(option_as_typed(arguments, unknown.first())),
+                           json);
+    }
 
     ParsedCommandLine parsed;
     if (parser.isSet(OPTION_HELP) || parser.isSet(OPTION_VERSION)) {
@@ -174,6 +195,7 @@ ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNam
     line.output = parser.value(OPTION_OUTPUT);
     line.force = parser.isSet(OPTION_FORCE);
     line.json = parser.isSet(OPTION_JSON);
+    line.quiet = parser.isSet(OPTION_QUIET);
     line.trace = parser.value(OPTION_TRACE);
     for (const QString &text : parser.values(OPTION_PORT)) {
         const auto port = parse_port_argument(text, port_names);

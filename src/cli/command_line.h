@@ -12,10 +12,11 @@ struct CommandLine {
     QStringList files;
     QList<PortArgument> ports;
     QString name;   // read: the panel name
-    QString output; // read: the file to save
+    QString output; // read: the file to save; empty: the configuration is shown instead
     bool force = false;
     bool json = false;
-    QString trace; // empty: the traffic log only as CONVERTER_TRACE asks
+    bool quiet = false; // no progress lines
+    QString trace;      // empty: the traffic log only as CONVERTER_TRACE asks
 };
 
 // What the parse found: a command to run, a text to print (help, version), or a usage error.

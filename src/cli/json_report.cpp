@@ -1,6 +1,7 @@
 #include "json_report.h"
 
 #include "cli_texts.h"
+#include "frame_text.h"
 #include "memory_map.h"
 #include "run_report.h"
 
@@ -96,16 +97,21 @@ QJsonArray bytes_json(const ModuleImage &image)
     return array;
 }
 
-QJsonObject port_json(const PortArgument &port, const SessionResult &result)
+QJsonObject port_json(const PortArgument &port, const SessionResult &result,
+                      const ModuleImage &written)
 {
     QJsonObject object{{PORT, port.label},
                        {DEVICE, port.device},
                        {OUTCOME, outcome_key(result.outcome)},
                        {DONE, result.done}};
     if (!result.succeeded())
-        object.insert(DETAIL, failure_text(result));
-    if (result.outcome == SessionOutcome::BadData)
+        object.insert(DETAIL, failure_text(result, written));
+    // The frames, as the traffic log shows them, even where the detail puts the values in words.
+    if (result.outcome == SessionOutcome::BadData && !result.sent.isEmpty()) {
         object.insert(ADDRESS, result.address);
+        object.insert(SENT, frame_text(result.sent));
+        object.insert(RECEIVED, frame_text(result.received));
+    }
     if (result.outcome == SessionOutcome::WrongModule && result.identity)
         object.insert(IDENTITY, *result.identity);
     if (result.kind == SessionKind::Write)

@@ -37,6 +37,8 @@ inline const QString DEVICE = QStringLiteral("device");
 inline const QString OUTCOME = QStringLiteral("outcome");
 inline const QString DONE = QStringLiteral("done");
 inline const QString ADDRESS = QStringLiteral("address");
+inline const QString SENT = QStringLiteral("sent");
+inline const QString RECEIVED = QStringLiteral("received");
 inline const QString IDENTITY = QStringLiteral("identity");
 inline const QString PARTLY_PROGRAMMED = QStringLiteral("partly_programmed");
 inline const QString BYTES = QStringLiteral("bytes");
@@ -62,6 +64,8 @@ QJsonArray problems_json(const QList<RecordProblem> &problems);
 // Ten objects {slot, input, output}; a side is null when its slot is switched off.
 QJsonArray slots_json(const Panel &panel);
 QJsonArray bytes_json(const ModuleImage &image);
-// {port, device, outcome, done, detail?, address?, identity?, partly_programmed?, bytes?}
-QJsonObject port_json(const PortArgument &port, const SessionResult &result);
+// {port, device, outcome, done, detail?, address?, sent?, received?, identity?,
+//  partly_programmed?, bytes?}; `written` is what a write stored.
+QJsonObject port_json(const PortArgument &port, const SessionResult &result,
+                      const ModuleImage &written = {});
 QJsonObject difference_json(const PanelDifference &difference);

@@ -2,7 +2,9 @@
 
 #include "device_constants.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace
 {
@@ -13,25 +15,34 @@ constexpr QChar PATH_SEPARATOR = u'/';
 // The device itself, so that a link and what it points to compare equal.
 QString identity_of(const QString &device)
 {
-    const QFileInfo info(device);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    return canonical.isEmpty() ? device : canonical;
+}
+
+bool all_digits(const QString &text)
+{
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
 }
 } // namespace
 
 std::optional<PortArgument> parse_port_argument(const QString &text, const PortNameMap &port_names)
 {
+    // Made absolute here: the serial port would look for any other name under /dev.
     if (text.contains(PATH_SEPARATOR))
-        return PortArgument{text, text};
-    QString number = text;
-    if (number.startsWith(COM_PREFIX, Qt::CaseInsensitive))
-        number = number.mid(COM_PREFIX.size());
-    bool ok = false;
-    const int n = number.toInt(&ok);
-    if (!ok || n < device::FIRST_PORT || n > device::LAST_PORT)
+        return PortArgument{text, QDir::current().absoluteFilePath(text)};
+    const QString number =
+        text.startsWith(COM_PREFIX, Qt::CaseInsensitive) ? text.mid(COM_PREFIX.size()) : text;
+    if (all_digits(number)) {
+        const int n = number.toInt();
+        if (n < device::FIRST_PORT || n > device::LAST_PORT)
+            return std::nullopt;
+        const auto port_number = static_cast<qint16>(n);
+        return PortArgument{COM_LABEL.arg(port_number), port_names(port_number)};
+    }
+    if (text.isEmpty())
         return std::nullopt;
-    const auto port_number = static_cast<qint16>(n);
-    return PortArgument{COM_LABEL.arg(port_number), port_names(port_number)};
+    return PortArgument{text, device_file(text)};
 }
 
 std::optional<std::pair<int, int>> same_port(const QList<PortArgument> &ports)

@@ -1,5 +1,5 @@
 #pragma once
-// A --port value: a COM number as the window offers them, or the path of a serial device.
+// A --port value: a COM number as the window offers them, a device name, or a path.
 
 #include "port_names.h"
 
@@ -8,12 +8,13 @@
 #include <optional>
 
 struct PortArgument {
-    QString label;  // how results name it: "COM1" or the path as given
-    QString device; // what the serial port opens
+    QString label;  // how results name it: "COM1", or the name or path as given
+    QString device; // what the serial port opens: always an absolute path
 };
 
-// "3" or "COM3" through `port_names`, the window's own mapping; anything with a '/' is a path.
-// Empty for anything else.
+// The one place a --port value is resolved: "3" or "COM3" through `port_names`, the window's own
+// mapping; a name with a '/' is a path, relative to the current folder unless it starts with
+// one; any other name is a device under /dev. Empty for a number that is no COM port.
 std::optional<PortArgument> parse_port_argument(const QString &text, const PortNameMap &port_names);
 
 // The two indexes of the first pair naming the same device (a link and its target included),

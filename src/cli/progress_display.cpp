@@ -32,8 +32,8 @@ QString step_text(const SessionProgress &event)
 
 } // namespace
 
-ProgressDisplay::ProgressDisplay(QTextStream &stream, bool terminal)
-    : m_stream(stream), m_terminal(terminal)
+ProgressDisplay::ProgressDisplay(QTextStream &stream, bool terminal, std::function<int()> columns)
+    : m_stream(stream), m_terminal(terminal), m_columns(std::move(columns))
 {
 }
 
@@ -82,6 +82,8 @@ void ProgressDisplay::finish(int index, const SessionResult &result)
 void ProgressDisplay::show(int index, const QString &state)
 {
     m_states[index] = state;
+    if (m_stream.status() != QTextStream::Ok)
+        return;
     if (m_terminal) {
         redraw();
         return;
@@ -91,11 +93,14 @@ void ProgressDisplay::show(int index, const QString &state)
 
 void ProgressDisplay::redraw()
 {
+    if (m_stream.status() != QTextStream::Ok)
+        return;
     // Back to the first of our lines, then each rewritten whole.
     if (m_drawn && !m_ports.isEmpty())
         m_stream << CURSOR_UP.arg(m_ports.size());
+    const int columns = m_columns ? m_columns() : 0;
     for (int index = 0; index < m_ports.size(); ++index)
-        m_stream << CLEAR_LINE << line(index) << u'\n';
+        m_stream << CLEAR_LINE << (columns > 0 ? line(index).left(columns) : line(index)) << u'\n';
     m_stream.flush();
     m_drawn = true;
 }

@@ -12,15 +12,44 @@ using namespace cli;
 namespace
 {
 
-QString damage_text(RecordStatus status)
+// A number field of the record by what it holds: field 4 is "the point code of IN-1".
+QString number_field_name(int field)
+{
+    ConfigRecord record;
+    const void *found = nullptr;
+    visit_record_fields(record, [&](const auto &value, int number) {
+        if (number == field)
+            found = &value;
+        return number < field;
+    });
+    for (int k = 1; k <= SLOT_COUNT; ++k) {
+        const auto i = static_cast<std::size_t>(k - 1);
+        if (found == &record.in[i])
+            return POINT_CODE_FIELD.arg(input_name(k));
+        if (found == &record.out[i])
+            return POINT_CODE_FIELD.arg(output_name(k));
+    }
+    const std::pair<const qint16 *, const QString *> loop_bytes[] = {
+        {&record.loops.inllsb, &INPUT_LOW_LOOP_BYTE},
+        {&record.loops.inlmsb, &INPUT_LOOP_BYTE},
+        {&record.loops.outllsb, &OUTPUT_LOW_LOOP_BYTE},
+        {&record.loops.outlmsb, &OUTPUT_LOOP_BYTE}};
+    for (const auto &[byte, name] : loop_bytes)
+        if (found == byte)
+            return *name;
+    return {};
+}
+
+QString damage_text(RecordStatus status, int field, bool truncated)
 {
     switch (status) {
     case RecordStatus::TooShort:
-        return DAMAGED_SHORT;
+        return truncated ? DAMAGED_TOO_LARGE.arg(files::MAX_RECORD_FILE_BYTES / MIB)
+                         : DAMAGED_SHORT;
     case RecordStatus::NotANumber:
-        return DAMAGED_NOT_A_NUMBER;
+        return DAMAGED_NOT_A_NUMBER.arg(field).arg(number_field_name(field));
     case RecordStatus::OutOfRange:
-        return DAMAGED_OUT_OF_RANGE;
+        return DAMAGED_OUT_OF_RANGE.arg(field).arg(number_field_name(field));
     case RecordStatus::NoCodePage:
         return DAMAGED_NO_CODE_PAGE;
     case RecordStatus::Ok:
@@ -90,10 +119,11 @@ bool RecordCheck::opens() const
     });
 }
 
-RecordCheck check_record(QByteArrayView bytes)
+RecordCheck check_record(QByteArrayView bytes, bool truncated)
 {
     RecordCheck check;
-    const RecordStatus status = read_config_record(bytes, check.record);
+    int field = 0;
+    const RecordStatus status = read_config_record(bytes, check.record, &field);
     if (status == RecordStatus::WrongModel) {
         check.problems.append({RecordProblem::Kind::OtherModel,
                                0,
@@ -102,7 +132,8 @@ RecordCheck check_record(QByteArrayView bytes)
         return check;
     }
     if (status != RecordStatus::Ok) {
-        check.problems.append({RecordProblem::Kind::Damaged, 0, {}, damage_text(status)});
+        check.problems.append(
+            {RecordProblem::Kind::Damaged, 0, {}, damage_text(status, field, truncated)});
         return check;
     }
     check.opened = open_record(check.record);

@@ -40,8 +40,9 @@ struct RecordCheck {
 
 // Reads the record with the window's reader and, when it opens, runs the window's check on
 // what the open left: each box in the order the window shows them, then the boxes later edits
-// would bring. Then every side the file leaves without a module or a channel.
-RecordCheck check_record(QByteArrayView bytes);
+// would bring. Then every side the file leaves without a module or a channel. `truncated`: the
+// bytes are the start of a file longer than any record file.
+RecordCheck check_record(QByteArrayView bytes, bool truncated = false);
 
 // Every incomplete active side as a problem, inputs first.
 QList<RecordProblem> incomplete_problems(const Panel &panel);

@@ -3,6 +3,7 @@
 #include "cli_texts.h"
 #include "device_constants.h"
 #include "frame_text.h"
+#include "frames.h"
 
 using namespace cli;
 
@@ -23,12 +24,13 @@ QString status_text(ExchangeStatus status)
         return NOT_ACKNOWLEDGED;
     case ExchangeStatus::Corrupted:
         return CORRUPTED;
+    case ExchangeStatus::NoNumber:
+        return NO_NUMBER;
     case ExchangeStatus::Overflow:
         return REPLY_OVERFLOW;
     case ExchangeStatus::OutOfRange:
         return OUT_OF_RANGE;
-    case ExchangeStatus::FailedToVerify:
-        return FAILED_TO_VERIFY;
+    case ExchangeStatus::FailedToVerify: // said with the two values instead
     case ExchangeStatus::Ok:
         break;
     }
@@ -37,18 +39,22 @@ QString status_text(ExchangeStatus status)
 
 } // namespace
 
-QString failure_text(const SessionResult &result)
+QString failure_text(const SessionResult &result, const ModuleImage &written)
 {
     QString text;
     switch (result.outcome) {
     case SessionOutcome::Success:
         return {};
     case SessionOutcome::NoAnswer:
-        text = NO_ANSWER;
+        // Something came, but not the exact acknowledgement (a line end after it, say).
+        text = result.received.isEmpty()
+                   ? NO_ANSWER
+                   : NOT_EXACT_ANSWER.arg(frame_text(result.received),
+                                          QString::fromLatin1(device::ACKNOWLEDGEMENT));
         break;
     case SessionOutcome::PortFailure:
-        text =
-            (result.step == SessionStep::Open ? PORT_NOT_OPENED : LINE_FAILED).arg(result.reason);
+        // Once the line is gone the system's last error says nothing useful.
+        text = result.step == SessionStep::Open ? PORT_NOT_OPENED.arg(result.reason) : LINE_FAILED;
         break;
     case SessionOutcome::WrongModule:
         text = WRONG_MODULE.arg(result.identity.value_or(0)).arg(device::IDENTITY_CODE);
@@ -57,6 +63,12 @@ QString failure_text(const SessionResult &result)
         // Refused before anything was sent.
         if (result.sent.isEmpty()) {
             text = NOT_STARTED;
+            break;
+        }
+        if (result.status == ExchangeStatus::FailedToVerify) {
+            text = READ_BACK_DIFFERS.arg(result.address)
+                       .arg(written.bytes[static_cast<std::size_t>(result.address)])
+                       .arg(reply_value(result.received).value_or(0));
             break;
         }
         text = BAD_DATA.arg(result.address)

@@ -5,8 +5,9 @@
 
 #include <QString>
 
-// "no answer from the module", "bad data at address 12: ..."; empty for a success.
-QString failure_text(const SessionResult &result);
+// "no answer from the module", "bad data at address 12: ..."; empty for a success. `written`
+// is what a write stored, for the words of a byte that read back different.
+QString failure_text(const SessionResult &result, const ModuleImage &written = {});
 
 // The JSON key of the outcome: "success", "no_answer", "port_failure", "wrong_module",
 // "bad_data" or "interrupted".

@@ -52,11 +52,11 @@ int digit_value(char c, int radix)
     return value < radix ? value : -1;
 }
 
-double radix_number(Cursor &in, int radix)
+std::optional<double> radix_number(Cursor &in, int radix)
 {
-    double value = 0;
+    std::optional<double> value;
     for (int d = digit_value(in.peek(), radix); d >= 0; d = digit_value(in.peek(), radix)) {
-        value = value * radix + d;
+        value = value.value_or(0) * radix + d;
         in.next();
     }
     return value;
@@ -96,7 +96,7 @@ bool is_acknowledgement(QByteArrayView reply)
     return reply == QByteArrayView(ACKNOWLEDGEMENT);
 }
 
-double leading_number(QByteArrayView text)
+std::optional<double> leading_number(QByteArrayView text)
 {
     Cursor in(text);
     if (in.peek() == '&') {
@@ -110,7 +110,7 @@ double leading_number(QByteArrayView text)
             in.next();
             return radix_number(in, OCTAL_RADIX);
         }
-        return 0;
+        return std::nullopt;
     }
 
     // Collect the decimal number in plain notation and let from_chars convert it: correctly
@@ -136,7 +136,7 @@ double leading_number(QByteArrayView text)
         digits();
     }
     if (!any_digit)
-        return 0;
+        return std::nullopt;
     const char e = in.peek();
     if (e == 'E' || e == 'e' || e == 'D' || e == 'd') {
         in.next();
@@ -173,7 +173,10 @@ double leading_number(QByteArrayView text)
 
 std::optional<qint16> reply_value(QByteArrayView reply)
 {
-    const double scaled = leading_number(reply) / VALUE_SCALE;
+    const std::optional<double> number = leading_number(reply);
+    if (!number)
+        return std::nullopt;
+    const double scaled = *number / VALUE_SCALE;
     if (!std::isfinite(scaled))
         return std::nullopt;
     // nearbyint rounds half to even in the default rounding mode.

@@ -19,9 +19,10 @@ bool is_acknowledgement(QByteArrayView reply);
 
 // The leading number of a text as the general numeric parse reads it: blanks, tabs and line
 // feeds skipped; sign, digits, fraction, exponent with E or D; &H and &O prefixes; stops at the
-// first character that cannot continue the number; 0 when there is none.
-double leading_number(QByteArrayView text);
+// first character that cannot continue the number. Nothing when the text does not start with a
+// number: a reply of garbage or an acknowledgement carries no value, not 0.
+std::optional<double> leading_number(QByteArrayView text);
 
 // The value a reply carries: its leading number divided by ten, rounded half to even. Empty
-// when the result does not fit a 16-bit signed integer.
+// when the reply holds no number or the result does not fit a 16-bit signed integer.
 std::optional<qint16> reply_value(QByteArrayView reply);

@@ -4,8 +4,11 @@
 #include <QFile>
 #include <QMutex>
 #include <QTextStream>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcLine, "converter.line", QtWarningMsg)
 
@@ -14,6 +17,9 @@ namespace
 
 const QString TIME_FORMAT = QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz");
 const QString TRACE_RULE = QStringLiteral("converter.line.info=true");
+const QString OPEN_ERROR = QStringLiteral("%1: %2");
+const QString NO_READER = QStringLiteral("a named pipe that no program is reading");
+constexpr mode_t NEW_FILE_MODE = 0666; // less the umask, as for any new file
 
 // The handler runs on whichever thread logs; one lock keeps the lines whole.
 QMutex trace_mutex;
@@ -34,18 +40,40 @@ void trace_handler(QtMsgType type, const QMessageLogContext &context, const QStr
     trace_file->flush();
 }
 
+// Opened without waiting: a named pipe that nobody reads would block the open, and the program
+// with it, for ever. Once open, it is written to like any file.
+int open_for_appending(const QString &destination, QString *error)
+{
+    const int fd =
+        ::open(QFile::encodeName(destination).constData(),
+               O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, NEW_FILE_MODE);
+    if (fd < 0) {
+        *error = OPEN_ERROR.arg(destination, errno == ENXIO ? NO_READER : qt_error_string(errno));
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 } // namespace
 
 bool start_line_trace(const QString &destination, QString *error)
 {
     auto file = std::make_unique<QFile>();
-    const bool opened = destination == TRACE_TO_STDERR
-                            ? file->open(stderr, QIODevice::WriteOnly)
-                            : (file->setFileName(destination),
-                               file->open(QIODevice::WriteOnly | QIODevice::Append));
-    if (!opened) {
-        *error = QStringLiteral("%1: %2").arg(destination, file->errorString());
-        return false;
+    if (destination == TRACE_TO_STDERR) {
+        if (!file->open(stderr, QIODevice::WriteOnly)) {
+            *error = OPEN_ERROR.arg(destination, file->errorString());
+            return false;
+        }
+    } else {
+        const int fd = open_for_appending(destination, error);
+        if (fd < 0)
+            return false;
+        if (!file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            *error = OPEN_ERROR.arg(destination, file->errorString());
+            return false;
+        }
     }
     {
         const QMutexLocker lock(&trace_mutex);

@@ -219,6 +219,8 @@ ExchangeStatus ModuleSession::judge(std::optional<qint16> &value)
     m_received = m_link.take();
     if (m_received.size() < SHORTEST_VALUE_REPLY)
         return ExchangeStatus::Corrupted;
+    if (!leading_number(m_received))
+        return ExchangeStatus::NoNumber;
     value = reply_value(m_received);
     return value ? ExchangeStatus::Ok : ExchangeStatus::Overflow;
 }

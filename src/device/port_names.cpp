@@ -19,6 +19,11 @@ QString platform_port_name(qint16 port_number)
 #endif
 }
 
+QString device_file(const QString &name)
+{
+    return QDir(DEVICE_FOLDER).filePath(name);
+}
+
 QString port_name_in(const QString &device_folder, qint16 port_number)
 {
     const QDir folder(device_folder);

@@ -10,6 +10,9 @@
 // another device; only without it, the n-th built-in serial port /dev/ttyS(n-1).
 QString platform_port_name(qint16 port_number);
 
+// A device named without a folder (ttyUSB0) where the platform keeps devices: /dev/ttyUSB0.
+QString device_file(const QString &name);
+
 // The Linux naming within `device_folder` (normally /dev).
 QString port_name_in(const QString &device_folder, qint16 port_number);
 

@@ -4,12 +4,24 @@
 #include "frame_text.h"
 #include "line_trace.h"
 
+#include <QFile>
+#include <unistd.h>
+
 using namespace device;
 
 namespace
 {
 const QString LINE_LOST = QStringLiteral("the line has gone away");
 const QString NOT_OPEN = QStringLiteral("the port is not open");
+const QString IN_USE = QStringLiteral("in use by another program");
+
+// A permission error on a device we may read and write: another program holds its lock file
+// or has it open for itself.
+bool held_elsewhere(QSerialPort::SerialPortError error, const QString &device)
+{
+    return error == QSerialPort::PermissionError &&
+           ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
+}
 } // namespace
 
 SerialPortLink::SerialPortLink(QObject *parent) : SerialLink(parent)
@@ -29,7 +41,7 @@ bool SerialPortLink::open(const QString &device)
     m_device = device;
     m_serial.setPortName(device);
     if (!m_serial.open(QIODevice::ReadWrite)) {
-        m_error = m_serial.errorString();
+        m_error = held_elsewhere(m_serial.error(), device) ? IN_USE : m_serial.errorString();
         qCInfo(lcLine).noquote() << device << "cannot be opened:" << m_error;
         return false;
     }

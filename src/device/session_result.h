@@ -23,6 +23,7 @@ enum class ExchangeStatus {
     Ok,              // the value was read (and, for a store, read back the same)
     NotAcknowledged, // a store was not answered with exactly the acknowledgement
     Corrupted,       // a value reply shorter than four characters
+    NoNumber,        // a value reply that does not start with a number: corrupted, never 0
     Overflow,        // a value reply whose number does not fit 16 bits
     OutOfRange,      // a value outside what the address may hold
     FailedToVerify,  // a stored value read back different

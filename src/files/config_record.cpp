@@ -218,12 +218,14 @@ RecordBytes write_config_record(const ConfigRecord &record)
     return result;
 }
 
-RecordStatus read_config_record(QByteArrayView bytes, ConfigRecord &record)
+RecordStatus read_config_record(QByteArrayView bytes, ConfigRecord &record, int *failed_field)
 {
     FieldScanner scanner(bytes);
     QStringDecoder decoder(files::CODE_PAGE);
     RecordStatus status = RecordStatus::Ok;
-    visit_record_fields(record, [&](auto &field, int) {
+    int field_number = 0;
+    visit_record_fields(record, [&](auto &field, int number) {
+        field_number = number;
         const std::optional<QByteArrayView> raw = scanner.next();
         if (!raw) {
             status = RecordStatus::TooShort;
@@ -245,6 +247,8 @@ RecordStatus read_config_record(QByteArrayView bytes, ConfigRecord &record)
         }
         return status == RecordStatus::Ok;
     });
+    if (status != RecordStatus::Ok && failed_field)
+        *failed_field = field_number;
     if (status == RecordStatus::Ok && record.model != MODEL_ID)
         status = RecordStatus::WrongModel;
     return status;

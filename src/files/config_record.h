@@ -39,6 +39,8 @@ enum class RecordStatus {
 };
 
 // Reads the 46 fields from the start of `bytes` into `record`, in order. On a failure the
-// fields before the failing one hold what was read and the later ones keep their values.
+// fields before the failing one hold what was read and the later ones keep their values, and
+// *failed_field, when given, is the number (1..46) of the failing one.
 // The model field is compared only after all 46 fields are read.
-RecordStatus read_config_record(QByteArrayView bytes, ConfigRecord &record);
+RecordStatus read_config_record(QByteArrayView bytes, ConfigRecord &record,
+                                int *failed_field = nullptr);

@@ -23,6 +23,7 @@ namespace
 
 constexpr mode_t PERMISSION_BITS = 0777;
 constexpr qint64 READ_CHUNK = 64 * 1024;
+const QString TEMPORARY_SUFFIX = QStringLiteral(".XXXXXX");
 
 FileKind kind_of(mode_t mode)
 {
@@ -143,8 +144,7 @@ QString keep_copy(const QString &path, const QByteArray &bytes, QStringList *tri
         *tried << QDir::toNativeSeparators(folder);
         if (!QDir().mkpath(folder))
             continue;
-        QTemporaryFile copy(
-            QDir(folder).filePath(QFileInfo(path).fileName() + QStringLiteral(".XXXXXX")));
+        QTemporaryFile copy(QDir(folder).filePath(QFileInfo(path).fileName() + TEMPORARY_SUFFIX));
         if (!copy.open() || copy.write(bytes) != bytes.size() || !copy.flush() ||
             ::fsync(copy.handle()) != 0)
             continue;
@@ -188,6 +188,14 @@ SaveResult save_in_place(const QString &path, const QByteArray &bytes)
 }
 
 } // namespace
+
+std::optional<FileKind> file_kind(const QString &path)
+{
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return kind_of(info.st_mode);
+}
 
 LoadedFile load_record_file(const QString &path)
 {
@@ -262,4 +270,17 @@ SaveResult save_record_file(const QString &path, const QByteArray &bytes)
     if (written != bytes)
         return {SaveStatus::Damaged, files::READ_BACK_DIFFERS, {}};
     return {};
+}
+
+QString save_obstacle(const QString &path)
+{
+    const std::optional<FileKind> kind = file_kind(path);
+    if (kind && *kind != FileKind::Regular)
+        return files::SAVE_NOT_A_FILE;
+    // As the save goes: a new file beside the old one, or else the old one rewritten in place.
+    const QFileInfo info(path);
+    QTemporaryFile probe(info.absoluteDir().filePath(info.fileName() + TEMPORARY_SUFFIX));
+    if (probe.open() || (kind && ::access(QFile::encodeName(path).constData(), W_OK) == 0))
+        return {};
+    return probe.errorString();
 }

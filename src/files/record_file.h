@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 enum class LoadStatus {
     Ok,
@@ -17,6 +18,9 @@ enum class LoadStatus {
 
 // What the path names, as far as the look-up got.
 enum class FileKind { Regular, Folder, Pipe, Device, Socket, Other };
+
+// What is at `path`: nothing when there is nothing, or the look-up fails.
+std::optional<FileKind> file_kind(const QString &path);
 
 struct LoadedFile {
     LoadStatus status = LoadStatus::Ok;
@@ -44,3 +48,8 @@ struct SaveResult {
 // takes no new files but the file itself is writable, it is rewritten in place instead, with a
 // copy of its old content kept elsewhere until the new content reads back.
 SaveResult save_record_file(const QString &path, const QByteArray &bytes);
+
+// What would keep save_record_file from saving at `path`, judged without touching it: something
+// other than an ordinary file there, or a folder that takes no new file while the file itself
+// cannot be rewritten in place. Empty when the save can be tried.
+QString save_obstacle(const QString &path);

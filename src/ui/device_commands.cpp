@@ -134,6 +134,7 @@ void DeviceCommands::show_exchange(const SessionProgress &event)
         m_form.set_status_text(ui::COMMUNICATIONS_OK);
         break;
     case ExchangeStatus::Corrupted:
+    case ExchangeStatus::NoNumber:
         m_form.set_status_text(ui::COMMUNICATIONS_CORRUPTED);
         break;
     case ExchangeStatus::OutOfRange:

@@ -11,11 +11,14 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using emulator::FaultOptions;
@@ -125,13 +128,18 @@ struct Ran {
     }
 };
 
-// One command line through the worker, in this thread, served by this thread's event loop.
-Ran run(QStringList arguments, const PortNameMap &ports = platform_port_name, bool terminal = false)
+// A terminal narrower than some progress lines, which are cut to fit.
+constexpr int TERMINAL_COLUMNS = 23;
+
+// One command line through the worker, in this thread, served by this thread's event loop;
+// `input` is its standard input.
+Ran run(QStringList arguments, const PortNameMap &ports = platform_port_name, bool terminal = false,
+        int input = STDIN_FILENO)
 {
     Ran ran;
     QTextStream out(&ran.out);
     QTextStream err(&ran.err);
-    CliWorker worker({out, err, terminal, false}, ports);
+    CliWorker worker({out, err, terminal, false, [] { return TERMINAL_COLUMNS; }, input}, ports);
     QSignalSpy finished(&worker, &CliWorker::finished);
     arguments.prepend(u"converter-cli"_s);
     worker.start(arguments);
@@ -171,6 +179,7 @@ struct DeviceRow {
     QList<QList<int>> memory_after; // per module, -1 for a byte left unchecked; empty: unchecked
     bool terminal = false;
     QStringList err = {}; // lines standard error must hold
+    int held = 0;         // the module whose port another program holds open, from 1
 };
 
 } // namespace
@@ -207,8 +216,8 @@ private slots:
     void refusals();
     void modules_data();
     void modules();
-    void interrupt_data();
-    void interrupt();
+    void program_data();
+    void program();
 };
 
 // check -------------------------------------------------------------------------------------------
@@ -241,7 +250,11 @@ void TestCli::check_data()
         {u"files/0/problems/0/kind=other_model"_s,
          u"files/0/problems/0/message=FILE/MODEL MIS-MATCH"_s});
     row("number beyond 16 bits", record(NORTH).replace(",160,", ",40000,"), 1,
-        {mismatch + u"a number field does not fit in 16 bits"_s});
+        {mismatch +
+         u"field 8 (the point code of IN-3) holds a number that does not fit in 16 bits"_s});
+    row("text in a loop byte", record(NORTH).replace("1,0,0,0", "1,0,X,0"), 1,
+        {mismatch +
+         u"field 45 (OUT-1 to OUT-8 loops) holds something other than a decimal number"_s});
     row("code below -1", record(u"IN3=-7 OUT3=A1"_s), 1,
         {mismatch + u"the point code of IN-3 is -7, which names no channel"_s},
         {u"files/0/problems/0/slot=3"_s});
@@ -345,9 +358,12 @@ void TestCli::show_data()
                        u"slots/4/output/designation=DESIGNATION"_s,
                        u"slots/9/output=null"_s}
         << QString();
-    QTest::newRow("damaged")
-        << record(NORTH).left(100) << false << 1 << QStringList()
-        << u"f.olc: FILE/MODEL MIS-MATCH: the file ends before its 46th field\n"_s;
+    QTest::newRow("damaged") << record(NORTH).left(100) << false << 1 << QStringList()
+                             << u"-: FILE/MODEL MIS-MATCH: the file ends before its 46th field\n"_s;
+    // Only the first 4 MiB are read; an input without a record in them is not one.
+    QTest::newRow("larger than 4 MiB")
+        << QByteArray(4 * 1024 * 1024 + 1, 'x') << false << 1 << QStringList()
+        << u"-: FILE/MODEL MIS-MATCH: larger than 4 MiB: not a configuration file\n"_s;
 }
 
 void TestCli::show()
@@ -355,11 +371,14 @@ void TestCli::show()
     QFETCH(QByteArray, file);
     QFETCH(bool, json);
     QFETCH(QStringList, out);
+    // The file comes on standard input.
     write_file(FILE_NAME, file);
-    QStringList arguments{u"show"_s, FILE_NAME};
+    QFile input(FILE_NAME);
+    QVERIFY(input.open(QIODevice::ReadOnly));
+    QStringList arguments{u"show"_s, u"-"_s};
     if (json)
         arguments << u"--json"_s;
-    const Ran ran = run(arguments);
+    const Ran ran = run(arguments, platform_port_name, false, input.handle());
     QTEST(ran.code, "exit_code");
     QTEST(ran.err, "err");
     if (json)
@@ -385,24 +404,33 @@ void TestCli::refusals_data()
     };
     const QString me = u"converter-cli: "_s;
     row("no command", u""_s, {}, 2, me + u"no command given (try --help)\n"_s);
+    row("unknown option", u"check f.olc --bogus"_s, good, 2,
+        me + u"unknown option \"--bogus\" (try --help)\n"_s);
+    row("a folder to show", u"show ."_s, {}, 2, me + u".: a folder, not a file\n"_s);
     row("unknown command", u"program f.olc"_s, good, 2,
         me + u"unknown command \"program\" (try --help)\n"_s);
     row("check without a file", u"check"_s, {}, 2, me + u"check: name at least one file\n"_s);
     row("show two files", u"show f.olc f.olc"_s, good, 2, me + u"show: name exactly one file\n"_s);
     row("write without a port", u"write f.olc"_s, good, 2,
         me + u"write: name a port with --port\n"_s);
-    row("COM 6", u"write f.olc --port 6"_s, good, 2,
-        me + u"--port 6: give a COM number from 1 to 5 or the path of a serial device\n"_s);
+    const QString bad_port =
+        u"--port %1: give a COM number from 1 to 5, a device name such as ttyUSB0, or a path"_s;
+    row("COM 6", u"write f.olc --port com6"_s, good, 2, me + bad_port.arg(u"com6"_s) + u'\n');
     row("COM1 and its device", u"verify f.olc --port COM1 --port {port}"_s, good, 2,
         me + u"--port COM1 and --port {port} are the same port ({port})\n"_s);
+    // A path is taken from the current folder, a bare name from /dev, exactly as opened.
+    row("a link from here and its device", u"verify f.olc --port {port} --port pty/e1"_s, good, 2,
+        me + u"--port {port} and --port pty/e1 are the same port ({port})\n"_s);
+    row("a device name and its path", u"verify f.olc --port ttyS0 --port /dev/ttyS0"_s, good, 2,
+        me + u"--port ttyS0 and --port /dev/ttyS0 are the same port (/dev/ttyS0)\n"_s);
     row("a port for check", u"check f.olc --port 1"_s, good, 2,
         me + u"check: --port is not an option of this command\n"_s);
     row("read with a file", u"read f.olc --port 1 --name N -o g.olc"_s, good, 2,
         me + u"read: takes no file argument (\"f.olc\"); use -o\n"_s);
-    row("read without -o", u"read --port 1 --name N"_s, {}, 2,
-        me + u"read: name the file to save with -o\n"_s);
-    row("read without a name", u"read --port 1 -o g.olc"_s, {}, 2,
-        me + u"Name must be entered in PANEL NAME field\n"_s);
+    row("read -o without a name", u"read --port 1 -o g.olc"_s, {}, 2,
+        me + u"read: -o saves a panel name: give it with --name\n"_s);
+    row("name with a line feed", u"read --port 1 --name A\nB"_s, {}, 2,
+        me + u"--name: the control character U+000A cannot be typed into the panel name box\n"_s);
     row("name of 13", u"read --port 1 --name ABCDEFGHIJKLM -o g.olc"_s, {}, 2,
         me + u"--name \"ABCDEFGHIJKLM\": 13 characters; the panel name box takes at most 12\n"_s);
     row("name with a double quote", u"read --port 1 --name A\"B -o g.olc"_s, {}, 2,
@@ -413,6 +441,13 @@ void TestCli::refusals_data()
             u"--name \"\u03a9\": a configuration file cannot hold the character U+03A9 (\u03a9) in the panel name\n"_s);
     row("read over a file", u"read --port 1 --name N -o f.olc"_s, "old", 2,
         me + u"f.olc: the file exists; give --force to replace it\n"_s);
+    // What the save would refuse is refused before the module is read.
+    row("read into a folder", u"read --port 1 --name N -o . --force"_s, {}, 2,
+        me + u".: a folder, not a file to save into; nothing was read\n"_s);
+    row("read into a named pipe", u"read --port 1 --name N -o t.fifo --force"_s, {}, 2,
+        me + u"t.fifo: a named pipe, not a file to save into; nothing was read\n"_s);
+    row("read into a missing folder", u"read --port 1 --name N -o no/g.olc"_s, {}, 2,
+        me + u"no/g.olc: cannot be saved: "_s);
     row("write a missing file", u"write f.olc --port 1"_s, {}, 2, me + u"f.olc: no such file\n"_s);
     row("write a file that breaks a rule", u"write f.olc --port 1"_s, record(u"IN3=C4 OUT3=C4"_s),
         1,
@@ -427,11 +462,12 @@ void TestCli::refusals_data()
         u"f.olc: DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE OUTPUTS BEFORE WRITING DATA: "
         "OUT-1 has no module and no channel\n"_s);
     row("usage error as JSON", u"write f.olc --port 9 --json"_s, good, 2,
-        me + u"--port 9: give a COM number from 1 to 5 or the path of a serial device\n"_s,
-        {u"error=--port 9: give a COM number from 1 to 5 or the path of a serial device"_s,
-         u"exit_code=2"_s});
+        me + bad_port.arg(u"9"_s) + u'\n', {u"error="_s + bad_port.arg(u"9"_s), u"exit_code=2"_s});
     row("trace that cannot be opened", u"write f.olc --port 1 --trace no/such/folder/t.log"_s, good,
         2, me + u"--trace no/such/folder/t.log: "_s);
+    // Waiting for a reader would hang the program before Ctrl-C could reach it.
+    row("trace into a named pipe nobody reads", u"write f.olc --port 1 --trace t.fifo"_s, good, 2,
+        me + u"--trace t.fifo: t.fifo: a named pipe that no program is reading\n"_s);
 }
 
 // Each refusal is one line (or the file's findings), and no frame reaches the module.
@@ -447,6 +483,10 @@ void TestCli::refusals()
     err.replace(u"{port}"_s, module.port_name());
     if (!file.isNull())
         write_file(FILE_NAME, file);
+    // Beside it: a named pipe, and pty/e1, a link to the module's line.
+    QCOMPARE(::mkfifo("t.fifo", 0600), 0);
+    QVERIFY(QDir().mkdir(u"pty"_s));
+    QVERIFY(QFile::link(module.port_name(), u"pty/e1"_s));
 
     const Ran ran = run(arguments, [&](qint16 n) {
         return n == 1 ? module.port_name() : u"/dev/null/COM%1"_s.arg(n);
@@ -493,23 +533,34 @@ void TestCli::modules_data()
     for (int a = 20; a < BYTES; ++a)
         incomplete[a] = 0;
 
-    QTest::newRow("write three modules at once, on a terminal") << DeviceRow{
+    // The terminal's lines are cut at 23 columns.
+    QTest::newRow("write five modules at once, on a terminal") << DeviceRow{
         {u"write"_s, FILE_NAME, u"--port"_s, u"COM1"_s, u"--port"_s, u"2"_s, u"--port"_s, u"com3"_s,
-         u"--trace"_s, u"t.log"_s},
-        {healthy, {.silent = true}, {.identity = 17}},
+         u"--port"_s, u"4"_s, u"--port"_s, u"5"_s, u"--trace"_s, u"t.log"_s},
+        {healthy,
+         {.silent = true},
+         {.identity = 17},
+         {.extra = "\r\n"},
+         {.raw_replies = {{1, "XXXXV"}}}},
         {},
         record(NORTH),
         1,
-        {u"COM1  write  24/24 done"_s, u"COM2  write  0/24 failed"_s, u"COM3  write  0/24 failed"_s,
+        {u"COM1  write  24/24 done"_s, u"COM2  write  0/24 faile"_s, u"COM5  write  1/24 faile"_s,
          u"COM1: programmed, all 24 bytes read back the same"_s,
          u"COM2: no answer from the module"_s,
          u"COM3: not a data converter module: identity byte 17, expected 31"_s,
-         u"2 of 3 modules failed"_s},
+         u"COM4: the module answered \"A\" with 44 30 30 30 44 0D 0A  |D000D..|, not with exactly "
+         "D000D"_s,
+         u"COM5: bad data at address 1: the reply holds no value (sent 56 00 01 30 30 56  "
+         "|V..00V|, received 58 58 58 58 56  |XXXXV|); MAY BE PARTLY PROGRAMMED (1 of 24 bytes "
+         "verified)"_s,
+         u"4 of 5 modules failed"_s},
         {},
-        {NORTH_BYTES, zeros, zeros},
+        {NORTH_BYTES, zeros, zeros, zeros, NORTH_BYTES.mid(0, 2) + zeros.mid(2)},
         true};
+    // pty/e2, a link in the current folder, is opened there, not under /dev.
     QTest::newRow("write: a byte that does not stay, a line that drops") << DeviceRow{
-        {u"write"_s, FILE_NAME, u"--port"_s, u"1"_s, u"--port"_s, u"{2}"_s, u"--json"_s},
+        {u"write"_s, FILE_NAME, u"--port"_s, u"1"_s, u"--port"_s, u"pty/e2"_s, u"--json"_s},
         {{.forget_addresses = {5}}, {.drop_after = 10}},
         {},
         record(NORTH),
@@ -517,22 +568,31 @@ void TestCli::modules_data()
         {},
         {u"command=write"_s, u"ports/0/port=COM1"_s, u"ports/0/outcome=bad_data"_s,
          u"ports/0/address=5"_s, u"ports/0/done=5"_s, u"ports/0/partly_programmed=true"_s,
-         u"ports/1/port={2}"_s, u"ports/1/device={2}"_s, u"ports/1/outcome=port_failure"_s,
-         u"ports/1/done=4"_s, u"ports/1/partly_programmed=true"_s, u"interrupted=false"_s,
-         u"exit_code=1"_s},
+         u"ports/0/detail=bad data at address 5: stored 160, read back 0; MAY BE PARTLY "
+         "PROGRAMMED (5 of 24 bytes verified)"_s,
+         u"ports/0/received=30 30 30 30 56  |0000V|"_s,
+         u"ports/1/detail=the line went away (the device was unplugged, or its far end closed); "
+         "MAY BE PARTLY PROGRAMMED (4 of 24 bytes verified)"_s,
+         u"ports/1/port=pty/e2"_s, u"ports/1/device={here}/pty/e2"_s,
+         u"ports/1/outcome=port_failure"_s, u"ports/1/done=4"_s,
+         u"ports/1/partly_programmed=true"_s, u"interrupted=false"_s, u"exit_code=1"_s},
         {north_partly, north_partly.mid(0, 4) + QList<int>(BYTES - 4, 0)}};
-    QTest::newRow("verify: one module as the file says, one not") << DeviceRow{
-        {u"verify"_s, FILE_NAME, u"--port"_s, u"1"_s, u"--port"_s, u"2"_s},
-        {healthy, healthy},
-        {NORTH_BYTES, changed},
+    QTest::newRow("verify: one module as the file says, one not, one in use") << DeviceRow{
+        {u"verify"_s, FILE_NAME, u"--port"_s, u"1"_s, u"--port"_s, u"2"_s, u"--port"_s, u"3"_s},
+        {healthy, healthy, healthy},
+        {NORTH_BYTES, changed, zeros},
         record(NORTH),
         1,
         // Bits of a loop byte that belong to no slot are not compared: the window never shows
         // them, so a read of the module would not keep them either.
         {u"COM1: holds what f.olc says"_s, u"COM2: differs from f.olc:"_s,
-         u"  IN-1: file B/3, module C/4"_s, u"  OUT-2 loop: file DATA-A, module DATA-B"_s},
+         u"  IN-1: file B/3, module C/4"_s, u"  OUT-2 loop: file DATA-A, module DATA-B"_s,
+         u"COM3: the port cannot be opened: in use by another program"_s},
         {},
-        {NORTH_BYTES, changed}};
+        {NORTH_BYTES, changed},
+        false,
+        {},
+        3};
     QTest::newRow("verify as JSON: another kind of module") << DeviceRow{
         {u"verify"_s, FILE_NAME, u"--port"_s, u"{1}"_s, u"--port"_s, u"2"_s, u"--json"_s},
         {{.identity = 30}, healthy},
@@ -544,6 +604,15 @@ void TestCli::modules_data()
          u"ports/0/detail=not a data converter module: identity byte 30, expected 31"_s,
          u"ports/1/outcome=success"_s, u"ports/1/identical=true"_s, u"ports/1/differences=[]"_s,
          u"ports/1/bytes/10=21"_s, u"expected/0=12"_s, u"expected/20=1"_s, u"exit_code=1"_s}};
+    QTest::newRow("read without -o shows what it read, without progress")
+        << DeviceRow{{u"read"_s, u"--port"_s, u"1"_s, u"--quiet"_s},
+                     {healthy},
+                     {read_bytes},
+                     {},
+                     0,
+                     {u"COM1: read 24 bytes"_s, u"PANEL NAME: "_s,
+                      u"IN-1   B       3        DATA-B  DESIGNATION  OUT-1   C       2        "
+                      "DATA-A  DESIGNATION"_s}};
     QTest::newRow("read saves what the window would save")
         << DeviceRow{{u"read"_s, u"--port"_s, u"1"_s, u"--name"_s, u"NORTH"_s, u"-o"_s, u"g.olc"_s,
                       u"--force"_s},
@@ -583,16 +652,25 @@ void TestCli::modules()
             for (int a = 0; a < BYTES; ++a)
                 module.core().set_byte(a, quint8(r.memory_before[i][a]));
     }
+    // Module n is on {n}, and on pty/en, a link in the current folder ({here}).
+    QVERIFY(QDir().mkdir(u"pty"_s));
     const auto fill = [&](QString text) {
         for (int i = 0; i < int(modules.size()); ++i)
             text.replace(u"{%1}"_s.arg(i + 1), modules[std::size_t(i)]->port_name());
-        return text;
+        return text.replace(u"{here}"_s, QDir::currentPath());
     };
+    for (int i = 0; i < int(modules.size()); ++i)
+        QVERIFY(QFile::link(fill(u"{%1}"_s.arg(i + 1)), u"pty/e%1"_s.arg(i + 1)));
     QStringList arguments;
     for (const QString &argument : std::as_const(r.arguments))
         arguments << fill(argument);
     if (!r.file.isNull())
         write_file(arguments.first() == u"read"_s ? u"g.olc"_s : FILE_NAME, r.file);
+    QSerialPort holder;
+    if (r.held > 0) {
+        holder.setPortName(modules.at(std::size_t(r.held - 1))->port_name());
+        QVERIFY(holder.open(QIODevice::ReadWrite));
+    }
 
     const Ran ran = run(
         arguments, [&](qint16 n) { return modules.at(std::size_t(n - 1))->port_name(); },
@@ -602,6 +680,8 @@ void TestCli::modules()
     for (const QString &line : std::as_const(r.out))
         expected << fill(line);
     QVERIFY2(in_order(ran.out_lines(), expected), qPrintable(ran.out));
+    if (arguments.contains(u"--quiet"_s))
+        QCOMPARE(ran.out_lines().value(0), expected.value(0));
     for (const QString &line : std::as_const(r.err))
         QVERIFY2(ran.err.split(u'\n').contains(line), qPrintable(ran.err));
     if (!r.json.isEmpty()) {
@@ -627,7 +707,7 @@ void TestCli::modules()
             QVERIFY2(log.contains(closed_line(*module)), qPrintable(log));
         }
     }
-    if (arguments.first() == u"read"_s) {
+    if (arguments.contains(u"-o"_s)) {
         QFile saved(u"g.olc"_s);
         if (r.exit_code != 0) {
             QVERIFY(!saved.exists());
@@ -639,30 +719,49 @@ void TestCli::modules()
     }
 }
 
-// interrupt ---------------------------------------------------------------------------------------
+// program -----------------------------------------------------------------------------------------
 
-void TestCli::interrupt_data()
+void TestCli::program_data()
 {
-    QTest::addColumn<int>("signal_number");
+    QTest::addColumn<int>("signal_number"); // 0: the run ends by itself
     QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("out"); // a pattern for standard output
-    QTest::addColumn<QString>("err"); // the last line of standard error
+    QTest::addColumn<QString>("output"); // standard output: a pipe, one "closed" at once, a file
+    QTest::addColumn<QString>("trace");  // a file, or a named pipe this test reads
+    QTest::addColumn<int>("exit_code");
+    QTest::addColumn<QString>("out"); // a pattern for the result lines on standard output
+    QTest::addColumn<QString>("err"); // a pattern for standard error
+    const QString partly =
+        u"{1}: interrupted; MAY BE PARTLY PROGRAMMED \\(\\d+ of 24 bytes verified\\)\\n"
+        "{2}: interrupted; MAY BE PARTLY PROGRAMMED \\(\\d+ of 24 bytes verified\\)\\n$"_s;
+    const QString named = u"interrupted; ports closed; may be partly programmed: {1}, {2}\\n$"_s;
+    const QString programmed = u"{1}: programmed, all 24 bytes read back the same\\n"
+                               "{2}: programmed, all 24 bytes read back the same\\n$"_s;
+    const QString failed = u"^converter-cli: standard output failed \\(%1\\); what it could not "
+                           "take follows here\\n"_s;
     QTest::newRow("SIGINT in the middle of a write")
-        << SIGINT << u"write"_s
-        << u"^{1}: interrupted; MAY BE PARTLY PROGRAMMED \\(\\d+ of 24 bytes verified\\)\\n"
-           "{2}: interrupted; MAY BE PARTLY PROGRAMMED \\(\\d+ of 24 bytes verified\\)\\n$"_s
-        << u"interrupted; ports closed; may be partly programmed: {1}, {2}"_s;
+        << SIGINT << u"write"_s << QString() << u"t.log"_s << 130 << partly << named;
     QTest::newRow("SIGTERM while two modules are read")
-        << SIGTERM << u"verify"_s << u"^{1}: interrupted\\n{2}: interrupted\\n$"_s
-        << u"interrupted; ports closed"_s;
+        << SIGTERM << u"verify"_s << QString() << u"t.log"_s << 130
+        << u"{1}: interrupted\\n{2}: interrupted\\n$"_s << u"interrupted; ports closed\\n$"_s;
+    // The terminal closed: as Ctrl-C. The trace goes into a named pipe that is being read.
+    QTest::newRow("SIGHUP in the middle of a write")
+        << SIGHUP << u"write"_s << QString() << u"t.fifo"_s << 130 << partly << named;
+    // The runs go on to their end; what standard output could not take goes to standard error.
+    QTest::newRow("standard output closed")
+        << 0 << u"write"_s << u"closed"_s << u"t.log"_s << 2 << QString()
+        << failed.arg(u"Broken pipe"_s) + programmed;
+    QTest::newRow("standard output full")
+        << 0 << u"write"_s << u"/dev/full"_s << u"t.log"_s << 2 << QString()
+        << failed.arg(u"No space left on device"_s) + programmed;
 }
 
-// The real program, its standard output a pipe, stopped by a signal while the modules in this
-// process are being programmed or read.
-void TestCli::interrupt()
+// The real program against the modules in this process, stopped by a signal, or with its
+// standard output gone.
+void TestCli::program()
 {
     QFETCH(int, signal_number);
-    QFETCH(QString, command);
+    QFETCH(QString, output);
+    QFETCH(QString, trace);
     QFETCH(QString, out);
     QFETCH(QString, err);
     emulator::ModuleServer first;
@@ -670,39 +769,61 @@ void TestCli::interrupt()
     QVERIFY(first.open_pty());
     QVERIFY(second.open_pty());
     write_file(FILE_NAME, record(NORTH));
+    int trace_pipe = -1;
+    if (trace.endsWith(u".fifo"_s)) {
+        QCOMPARE(::mkfifo(qPrintable(trace), 0600), 0);
+        trace_pipe = ::open(qPrintable(trace), O_RDONLY | O_NONBLOCK);
+    }
+    const auto close_pipe = qScopeGuard([&] { ::close(trace_pipe); });
+    QFETCH(QString, command);
     QStringList arguments{command, FILE_NAME};
     arguments << u"--port"_s << first.port_name() << u"--port"_s << second.port_name()
-              << u"--trace"_s << u"t.log"_s;
+              << u"--trace"_s << trace;
 
     QProcess program;
+    if (output.startsWith(u'/'))
+        program.setStandardOutputFile(output);
+    // A pipe whose reader has gone, as after `| head -2`.
+    if (output == u"closed"_s)
+        program.setChildProcessModifier([] {
+            int ends[2];
+            if (::pipe(ends) == 0 && ::close(ends[0]) == 0)
+                ::dup2(ends[1], STDOUT_FILENO);
+        });
     program.start(QStringLiteral(CLI_PROGRAM), arguments);
     QVERIFY(program.waitForStarted());
-    // Some bytes in: the handshake, the identity and three more exchanges.
-    constexpr int SOME_EXCHANGES = 5;
-    QTRY_VERIFY_WITH_TIMEOUT(first.core().exchanges() >= SOME_EXCHANGES, RUN_TIMEOUT_MS);
-    QCOMPARE(::kill(pid_t(program.processId()), signal_number), 0);
+    if (signal_number != 0) {
+        // Some bytes in: the handshake, the identity and three more exchanges.
+        constexpr int SOME_EXCHANGES = 5;
+        QTRY_VERIFY_WITH_TIMEOUT(first.core().exchanges() >= SOME_EXCHANGES, RUN_TIMEOUT_MS);
+        QCOMPARE(::kill(pid_t(program.processId()), signal_number), 0);
+    }
     QTRY_COMPARE_WITH_TIMEOUT(program.state(), QProcess::NotRunning, RUN_TIMEOUT_MS);
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 130);
+    QTEST(program.exitCode(), "exit_code");
 
     const auto fill = [&](QString text) {
-        return text.replace(u"{1}"_s, QRegularExpression::escape(first.port_name()))
-            .replace(u"{2}"_s, QRegularExpression::escape(second.port_name()));
+        return QRegularExpression(
+            text.replace(u"{1}"_s, QRegularExpression::escape(first.port_name()))
+                .replace(u"{2}"_s, QRegularExpression::escape(second.port_name())));
     };
     const QString stdout_text = QString::fromUtf8(program.readAllStandardOutput());
-    // Progress lines come first; the results follow them.
-    const QString results = stdout_text.mid(stdout_text.indexOf(first.port_name() + u":"_s));
-    QVERIFY2(QRegularExpression(fill(out)).match(results).hasMatch(), qPrintable(stdout_text));
-    const QStringList err_lines =
-        QString::fromUtf8(program.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(err_lines.value(err_lines.size() - 1),
-             err.replace(u"{1}"_s, first.port_name()).replace(u"{2}"_s, second.port_name()));
+    QVERIFY2(out.isEmpty() || fill(out).match(stdout_text).hasMatch(), qPrintable(stdout_text));
+    const QString stderr_text = QString::fromUtf8(program.readAllStandardError());
+    QVERIFY2(fill(err).match(stderr_text).hasMatch(), qPrintable(stderr_text));
     // Both ports were closed before the program ended.
-    QFile trace(u"t.log"_s);
-    QVERIFY(trace.open(QIODevice::ReadOnly));
-    const QString log = QString::fromUtf8(trace.readAll());
+    QByteArray log;
+    if (trace_pipe >= 0) {
+        char buffer[4096];
+        for (ssize_t got = 0; (got = ::read(trace_pipe, buffer, sizeof buffer)) > 0;)
+            log.append(buffer, got);
+    } else {
+        QFile file(trace);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        log = file.readAll();
+    }
     for (const auto *module : {&first, &second})
-        QVERIFY2(log.contains(closed_line(*module)), qPrintable(log));
+        QVERIFY2(QString::fromUtf8(log).contains(closed_line(*module)), log.constData());
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -163,6 +163,13 @@ private slots:
             {true, {.read_values = {{12, 170}}}, 1, {ok, range, bad}, {}, 15, 12});
         row("address 22 read as 300",
             {true, {.read_values = {{22, 300}}}, 1, {ok, range, bad}, {}, 25, 22});
+        row("address 22 read as XXXXV", {true,
+                                         {.raw_replies = {{22, "XXXXV"}}},
+                                         1,
+                                         {ok, COMMUNICATIONS_CORRUPTED, bad},
+                                         {},
+                                         25,
+                                         22});
         row("address 12 not kept",
             {false, {.forget_addresses = {12}}, 1, {ok, DATA_FAILED_TO_VERIFY, bad}, {}, 28, 12});
         row("read, no such port", {true, {}, 2, {port, silent}, {}, 0, 0});

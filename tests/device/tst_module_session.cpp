@@ -101,6 +101,12 @@ private slots:
                      {READ,  reply(5, "0570"), Outcome::Success,  config,    -1, Status::Ok,          24, 26, -1, 31, {}, {5, 57}});
         row("three characters",
                      {READ,  reply(20, "057"), Outcome::BadData,  config,    20, Status::Corrupted,   20, 23});
+        // A reply without a number is corrupted, not 0: not a store of 0 verified by garbage,
+        // nor a late acknowledgement taken for identity 0.
+        row("store of 0 read back as XXXXV",
+                     {WRITE, reply(2, "XXXXV"), Outcome::BadData,  config,     2, Status::NoNumber,   2,  8,  3});
+        row("identity read as D000D",
+                     {READ,  reply(63, "D000D"), Outcome::BadData, identity,  63, Status::NoNumber,   0,  2, -1, none});
         row("overflow",
                      {READ,  reply(3, "400000V"), Outcome::BadData, config,   3, Status::Overflow,    3,  6});
         // The acknowledgement must be exact, in the handshake as after a store.
