@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QTextStream>
 
+#include <csignal>
+
 namespace
 {
 constexpr qint16 START_UP_PORT = 1; // every run starts on COM 1; nothing is remembered
@@ -20,6 +22,9 @@ constexpr int EXIT_USAGE = 1;
 
 int main(int argc, char *argv[])
 {
+    // A traffic log into a pipe whose reader went away must not end the program mid-write of a
+    // module: the write fails instead, and the run goes on.
+    std::signal(SIGPIPE, SIG_IGN);
     {
         // Without a window system, so --help and --version work on a machine without a display.
         QCoreApplication plain(argc, argv);
