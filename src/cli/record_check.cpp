@@ -98,7 +98,7 @@ QString RecordProblem::message() const
     switch (kind) {
     case Kind::Damaged:
     case Kind::OtherModel:
-        return files::MISMATCH_TITLE;
+        return MISMATCH_TITLE;
     case Kind::OwnOutput:
         return validation::CHANNEL_ASSIGNMENT_ERROR_TITLE;
     case Kind::OtherOutput:

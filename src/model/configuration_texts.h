@@ -19,3 +19,9 @@ inline const QString INCOMPLETE_INPUT_TEXT =
     QStringLiteral("DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE INPUTS BEFORE WRITING DATA");
 inline const QString INCOMPLETE_OUTPUT_TEXT =
     QStringLiteral("DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE OUTPUTS BEFORE WRITING DATA");
+
+// The title of the box that refuses a file, which the command line names its findings by too.
+inline const QString MISMATCH_TITLE = QStringLiteral("FILE/MODEL MIS-MATCH");
+// What a save without a panel name is told.
+inline const QString PANEL_NAME_MISSING =
+    QStringLiteral("Name must be entered in PANEL NAME field");

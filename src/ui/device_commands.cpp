@@ -1,7 +1,7 @@
 #include "device_commands.h"
 
 #include "device_constants.h"
-#include "device_texts.h"
+#include "ui_constants.h"
 #include "form1.h"
 #include "panel_gathering.h"
 #include "panel_loading.h"

@@ -34,23 +34,23 @@ bool unsafe_in_file_name(QChar c)
 QString text_field_name(int field)
 {
     if (field == PANEL_NAME_FIELD_NUMBER)
-        return files::PANEL_NAME_FIELD;
+        return ui::PANEL_NAME_FIELD;
     if (field < FIRST_OUTPUT_FIELD)
-        return files::INPUT_DESIGNATION_FIELD.arg((field - 1) / 2);
-    return files::OUTPUT_DESIGNATION_FIELD.arg((field - FIRST_OUTPUT_FIELD) / 2 + 1);
+        return ui::INPUT_DESIGNATION_FIELD.arg((field - 1) / 2);
+    return ui::OUTPUT_DESIGNATION_FIELD.arg((field - FIRST_OUTPUT_FIELD) / 2 + 1);
 }
 
 QString kind_name(FileKind kind)
 {
     switch (kind) {
     case FileKind::Pipe:
-        return files::PIPE_KIND;
+        return ui::PIPE_KIND;
     case FileKind::Device:
-        return files::DEVICE_KIND;
+        return ui::DEVICE_KIND;
     case FileKind::Socket:
-        return files::SOCKET_KIND;
+        return ui::SOCKET_KIND;
     default:
-        return files::OTHER_KIND;
+        return ui::OTHER_KIND;
     }
 }
 
@@ -81,7 +81,7 @@ void FileCommands::READ_FILE()
     m_form.set_busy(true);
     m_form.hide_status();
     const QString chosen =
-        m_form.prompts().open_file_name(files::OPEN_TITLE, files::FILE_FILTER, m_file_name);
+        m_form.prompts().open_file_name(ui::OPEN_TITLE, ui::FILE_FILTER, m_file_name);
     if (chosen.isEmpty()) {
         m_form.set_busy(false);
         return;
@@ -116,16 +116,16 @@ void FileCommands::finish_open(const LoadedFile &file)
     case OpenResult::Silent:
         break;
     case OpenResult::Mismatch:
-        m_form.prompts().message(files::MISMATCH_TITLE, files::MISMATCH_TEXT);
+        m_form.prompts().message(MISMATCH_TITLE, ui::MISMATCH_TEXT);
         break;
     case OpenResult::NotAFile:
-        m_form.prompts().message(files::OPEN_FAILED_TITLE,
-                                 files::OPEN_NOT_A_FILE_TEXT.arg(path, kind_name(file.kind)));
+        m_form.prompts().message(ui::OPEN_FAILED_TITLE,
+                                 ui::OPEN_NOT_A_FILE_TEXT.arg(path, kind_name(file.kind)));
         break;
     case OpenResult::TimedOut:
         m_form.prompts().message(
-            files::OPEN_FAILED_TITLE,
-            files::OPEN_TIMED_OUT_TEXT.arg(path, in_seconds(m_loader.time_limit())));
+            ui::OPEN_FAILED_TITLE,
+            ui::OPEN_TIMED_OUT_TEXT.arg(path, in_seconds(m_loader.time_limit())));
         break;
     }
 }
@@ -195,7 +195,7 @@ void FileCommands::WRITE_FILE()
         return;
     }
     if (panel.name.isEmpty()) {
-        m_form.prompts().message(QCoreApplication::applicationName(), files::PANEL_NAME_MISSING);
+        m_form.prompts().message(QCoreApplication::applicationName(), PANEL_NAME_MISSING);
         return;
     }
     // Refused before the dialog, so the operator does not choose a file for nothing.
@@ -203,16 +203,16 @@ void FileCommands::WRITE_FILE()
     if (record.fault) {
         const QString field = text_field_name(record.fault->field);
         m_form.prompts().message(
-            files::UNWRITABLE_TITLE,
+            ui::UNWRITABLE_TITLE,
             record.fault->kind == TextFault::DoubleQuote
-                ? files::DOUBLE_QUOTE_TEXT.arg(field)
-                : files::NOT_IN_CODE_PAGE_TEXT.arg(field, character_name(record.fault->character)));
+                ? ui::DOUBLE_QUOTE_TEXT.arg(field)
+                : ui::NOT_IN_CODE_PAGE_TEXT.arg(field, character_name(record.fault->character)));
         return;
     }
 
     m_file_name = proposed_file_name();
     const QString chosen =
-        m_form.prompts().save_file_name(files::SAVE_TITLE, files::FILE_FILTER, m_file_name);
+        m_form.prompts().save_file_name(ui::SAVE_TITLE, ui::FILE_FILTER, m_file_name);
     if (chosen.isEmpty())
         return;
     m_file_name = chosen;
@@ -223,19 +223,19 @@ void FileCommands::WRITE_FILE()
     QString text;
     switch (saved.status) {
     case SaveStatus::NotWritten:
-        text = files::SAVE_FAILED_KEPT_TEXT.arg(path, saved.reason);
+        text = ui::SAVE_FAILED_KEPT_TEXT.arg(path, saved.reason);
         break;
     case SaveStatus::Damaged:
-        text = files::SAVE_FAILED_CHECK_TEXT.arg(path, saved.reason);
+        text = ui::SAVE_FAILED_CHECK_TEXT.arg(path, saved.reason);
         break;
     case SaveStatus::CopyKept:
-        text = files::SAVE_FAILED_COPY_TEXT.arg(path, saved.reason,
+        text = ui::SAVE_FAILED_COPY_TEXT.arg(path, saved.reason,
                                                 QDir::toNativeSeparators(saved.copy));
         break;
     case SaveStatus::Ok:
         return;
     }
-    m_form.prompts().message(files::SAVE_FAILED_TITLE, text);
+    m_form.prompts().message(ui::SAVE_FAILED_TITLE, text);
 }
 
 // The panel name plus the extension, in the folder of the file last used; characters that

@@ -2,7 +2,7 @@
 // and the emulated module, with the failure paths of both, and the COM PORT SETTINGS window.
 
 #include "com_port_dialog.h"
-#include "device_texts.h"
+#include "ui_constants.h"
 #include "module_fixture.h"
 #include "panel_loading.h"
 

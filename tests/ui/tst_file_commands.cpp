@@ -186,8 +186,8 @@ void TestFileCommands::save_over_a_file_and_open_round_trip()
     // A save the disk refuses says so, names the file and leaves what was there.
     const QString nowhere = path(u"no such folder/x.olc"_s);
     reader.save(nowhere);
-    QCOMPARE(reader.boxes().value(0), files::SAVE_FAILED_TITLE);
-    QVERIFY(reader.boxes().value(1).startsWith(files::SAVE_FAILED_KEPT_TEXT.section(u'\n', 0, 0) +
+    QCOMPARE(reader.boxes().value(0), ui::SAVE_FAILED_TITLE);
+    QVERIFY(reader.boxes().value(1).startsWith(ui::SAVE_FAILED_KEPT_TEXT.section(u'\n', 0, 0) +
                                                u'\n' + nowhere + u'\n'));
 }
 
@@ -199,15 +199,15 @@ void TestFileCommands::save_checks_in_order_data()
     QTest::newRow("inputs") << 0 << QStringList{INCOMPLETE_INPUT_TEXT, red};
     QTest::newRow("outputs") << 1 << QStringList{INCOMPLETE_OUTPUT_TEXT, red};
     QTest::newRow("panel name") << 2
-                                << QStringList{qApp->applicationName(), files::PANEL_NAME_MISSING};
+                                << QStringList{qApp->applicationName(), PANEL_NAME_MISSING};
     QTest::newRow("double quote") << 3
                                   << QStringList{
-                                         files::UNWRITABLE_TITLE,
-                                         files::DOUBLE_QUOTE_TEXT.arg(u"IN-2 DESIGNATION"_s)};
+                                         ui::UNWRITABLE_TITLE,
+                                         ui::DOUBLE_QUOTE_TEXT.arg(u"IN-2 DESIGNATION"_s)};
     QTest::newRow("outside the code page")
         << 4
-        << QStringList{files::UNWRITABLE_TITLE,
-                       files::NOT_IN_CODE_PAGE_TEXT.arg(u"OUT-10 DESIGNATION"_s, u"U+1F600 (😀)"_s)};
+        << QStringList{ui::UNWRITABLE_TITLE,
+                       ui::NOT_IN_CODE_PAGE_TEXT.arg(u"OUT-10 DESIGNATION"_s, u"U+1F600 (😀)"_s)};
 }
 
 void TestFileCommands::save_checks_in_order()
@@ -304,7 +304,7 @@ void TestFileCommands::open_agrees_with_the_model()
 
     const OpenedRecord model = open_record(opened);
     if (model.load.refused_list != 0) {
-        QCOMPARE(boxes, files::MISMATCH_TITLE.section(u' ', 0, 0));
+        QCOMPARE(boxes, MISMATCH_TITLE.section(u' ', 0, 0));
         return;
     }
     QCOMPARE(session.form.panel(), model.checked.panel);
@@ -350,7 +350,7 @@ void TestFileCommands::open_failures()
     session.open(file);
 
     QCOMPARE(session.prompts.file_requests.size(), 1);
-    QCOMPARE(session.boxes(), (QStringList{files::MISMATCH_TITLE, files::MISMATCH_TEXT}));
+    QCOMPARE(session.boxes(), (QStringList{MISMATCH_TITLE, ui::MISMATCH_TEXT}));
     QVERIFY(!session.busy_during_a_box);
     QCOMPARE(session.form.busy(), false);
     QVERIFY(session.form.Text1()->isHidden());
@@ -367,10 +367,10 @@ void TestFileCommands::open_refuses_what_is_not_a_file_data()
 {
     QTest::addColumn<QString>("made");  // what the test puts at the path
     QTest::addColumn<QString>("shown"); // what the box calls it; empty: no box
-    QTest::newRow("FIFO without a writer") << u"fifo"_s << files::PIPE_KIND;
-    QTest::newRow("FIFO with a silent writer") << u"fifo, writer"_s << files::PIPE_KIND;
-    QTest::newRow("pseudo-terminal") << u"pty"_s << files::DEVICE_KIND;
-    QTest::newRow("/dev/zero") << u"zero"_s << files::DEVICE_KIND;
+    QTest::newRow("FIFO without a writer") << u"fifo"_s << ui::PIPE_KIND;
+    QTest::newRow("FIFO with a silent writer") << u"fifo, writer"_s << ui::PIPE_KIND;
+    QTest::newRow("pseudo-terminal") << u"pty"_s << ui::DEVICE_KIND;
+    QTest::newRow("/dev/zero") << u"zero"_s << ui::DEVICE_KIND;
     // The system refuses to read a folder: silent, as any refused access.
     QTest::newRow("folder") << u"folder"_s << QString();
 }
@@ -410,8 +410,8 @@ void TestFileCommands::open_refuses_what_is_not_a_file()
     QVERIFY(!session.commands.running());
     QCOMPARE(session.boxes(),
              (shown.isEmpty() ? QStringList()
-                              : QStringList{files::OPEN_FAILED_TITLE,
-                                            files::OPEN_NOT_A_FILE_TEXT.arg(file, shown)}));
+                              : QStringList{ui::OPEN_FAILED_TITLE,
+                                            ui::OPEN_NOT_A_FILE_TEXT.arg(file, shown)}));
     QCOMPARE(session.form.busy(), false);
     QCOMPARE(state_of(session.form), before);
 }
@@ -475,8 +475,8 @@ void TestFileCommands::open_waits_for_a_slow_file()
         QCOMPARE(session.form.Text(PANEL_NAME_BOX)->text(), record.panel);
         return;
     }
-    QCOMPARE(session.boxes(), (QStringList{files::OPEN_FAILED_TITLE,
-                                           files::OPEN_TIMED_OUT_TEXT.arg(file, u"0.3"_s)}));
+    QCOMPARE(session.boxes(), (QStringList{ui::OPEN_FAILED_TITLE,
+                                           ui::OPEN_TIMED_OUT_TEXT.arg(file, u"0.3"_s)}));
     QCOMPARE(state_of(session.form), before);
     // The next open is a new one, on a disk that answers.
     loader.set_load_function(load_record_file);

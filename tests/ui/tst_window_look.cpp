@@ -4,6 +4,7 @@
 
 #include "com_port_dialog.h"
 #include "file_texts.h"
+#include "ui_constants.h"
 #include "form1.h"
 #include "message_dialog.h"
 #include "qt_prompts.h"
@@ -227,14 +228,14 @@ private slots:
                                             << validation::CHANNEL_ASSIGNMENT_ERROR_TEXT;
         QTest::newRow("duplicate")
             << validation::DUPLICATE_ERROR_TITLE << validation::DUPLICATE_ERROR_TEXT;
-        QTest::newRow("file mismatch") << files::MISMATCH_TITLE << files::MISMATCH_TEXT;
+        QTest::newRow("file mismatch") << MISMATCH_TITLE << ui::MISMATCH_TEXT;
         QTest::newRow("character not in the code page")
-            << files::UNWRITABLE_TITLE
-            << files::NOT_IN_CODE_PAGE_TEXT.arg(files::OUTPUT_DESIGNATION_FIELD.arg(10),
+            << ui::UNWRITABLE_TITLE
+            << ui::NOT_IN_CODE_PAGE_TEXT.arg(ui::OUTPUT_DESIGNATION_FIELD.arg(10),
                                                 files::CHARACTER_NAME.arg(0x20ac, 4, 16).arg(u'€'));
         QTest::newRow("save failed, long path")
-            << files::SAVE_FAILED_TITLE
-            << files::SAVE_FAILED_KEPT_TEXT.arg(
+            << ui::SAVE_FAILED_TITLE
+            << ui::SAVE_FAILED_KEPT_TEXT.arg(
                    QStringLiteral("/home/operator/configurations/north-building/NORTH PANEL.olc"),
                    QStringLiteral("No space left on device"));
     }
