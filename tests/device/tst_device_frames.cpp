@@ -1,6 +1,8 @@
-// Frames byte for byte and reply values as the general numeric parse reads them.
+// Frames byte for byte, reply values as the general numeric parse reads them, and the telnet
+// side of a network port in hex.
 
 #include "frames.h"
+#include "telnet_codec.h"
 
 #include <QTest>
 
@@ -20,6 +22,9 @@ private slots:
             << store_frame(0, 255) << QByteArray::fromHex("53000000ff44");
         // V, address high 0, address 63, "0", "0", V
         QTest::newRow("read 63") << read_frame(63) << QByteArray::fromHex("56003f303056");
+        // over telnet, 255 is doubled; NUL and CR stay as they are
+        QTest::newRow("store 13 = 255, escaped")
+            << TelnetCodec::escape(store_frame(13, 255)) << QByteArray::fromHex("53000d00ffff44");
     }
 
     void frames()
@@ -27,6 +32,80 @@ private slots:
         QFETCH(QByteArray, frame);
         QFETCH(QByteArray, expected);
         QCOMPARE(frame.toHex(' '), expected.toHex(' '));
+    }
+
+    // What the server sends after our opening, fed whole and byte by byte: the module's bytes
+    // that come out, what is answered, and how the negotiation stands.
+    void telnet_data()
+    {
+        QTest::addColumn<QByteArray>("server");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<TelnetCodec::Refusal>("refusal");
+        QTest::addColumn<bool>("ready");
+        using R = TelnetCodec::Refusal;
+        const auto hex = [](const char *text) { return QByteArray::fromHex(text); };
+        // DO BINARY, WILL BINARY, DO COM-PORT
+        const QByteArray yes = hex("fffd00 fffb00 fffd2c");
+        // SB COM-PORT: SET-BAUDRATE 9600, SET-DATASIZE 8, SET-PARITY none, SET-STOPSIZE 1,
+        // SET-CONTROL no flow control; each SE-terminated
+        const QByteArray settings = hex("fffa2c0100002580fff0 fffa2c0208fff0 fffa2c0301fff0 "
+                                        "fffa2c0401fff0 fffa2c0501fff0");
+        // the server's answers, the same values under command + 100
+        const QByteArray agreed = hex("fffa2c6500002580fff0 fffa2c6608fff0 fffa2c6701fff0 "
+                                      "fffa2c6801fff0 fffa2c6901fff0");
+        // ser2net: WILL SGA, DO SGA, WILL ECHO, DONT ECHO, then yes, then the modem state
+        // (SB COM-PORT 107 0): answered DO SGA, WILL SGA, DONT ECHO, and the settings
+        QTest::newRow("ser2net") << hex("fffb03 fffd03 fffb01 fffe01") + yes +
+                                        hex("fffa2c6b00fff0") + agreed
+                                 << QByteArray() << hex("fffd03 fffb03 fffe01") + settings
+                                 << R::None << true;
+        QTest::newRow("settings not confirmed yet")
+            << yes << QByteArray() << settings << R::None << false;
+        // NUL, CR, a doubled IAC for 255; NO-OPERATION and SB TERMINAL-TYPE 255 1 SE vanish
+        QTest::newRow("data between negotiations")
+            << hex("00 0d ffff 41") + yes + hex("fff1 fffa18ffff01fff0") + agreed + hex("31")
+            << hex("000dff4131") << settings << R::None << true;
+        // DO TERMINAL-TYPE, WILL STATUS: WONT, DONT
+        QTest::newRow("options it has no use for")
+            << hex("fffd18 fffb05") << QByteArray() << hex("fffc18 fffe05") << R::None << false;
+        // WONT BINARY
+        QTest::newRow("no binary from the server")
+            << hex("fffc00") << QByteArray() << QByteArray() << R::Binary << false;
+        // DONT BINARY after agreeing: confirmed with WONT BINARY
+        QTest::newRow("binary withdrawn") << yes + agreed + hex("fffe00") << QByteArray()
+                                          << settings + hex("fffc00") << R::Binary << false;
+        // DONT COM-PORT
+        QTest::newRow("no serial port control")
+            << hex("fffd00 fffb00 fffe2c") << QByteArray() << QByteArray() << R::ComPort << false;
+        // SET-BAUDRATE answered 19200
+        QTest::newRow("the line at another speed")
+            << yes + hex("fffa2c6500004b00fff0") + agreed.mid(10) << QByteArray() << settings
+            << R::LineSettings << false;
+    }
+
+    void telnet()
+    {
+        QFETCH(QByteArray, server);
+        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, reply);
+        QFETCH(TelnetCodec::Refusal, refusal);
+        QFETCH(bool, ready);
+        for (const qsizetype piece : {server.size(), qsizetype(1)}) {
+            TelnetCodec codec;
+            // WILL BINARY, DO BINARY, WILL COM-PORT
+            QCOMPARE(codec.start().toHex(' '), QByteArray("ff fb 00 ff fd 00 ff fb 2c"));
+            TelnetCodec::Output out;
+            for (qsizetype at = 0; at < server.size(); at += piece) {
+                const TelnetCodec::Output next = codec.feed(server.mid(at, piece));
+                out.data += next.data;
+                out.reply += next.reply;
+            }
+            QCOMPARE(out.data.toHex(' '), data.toHex(' '));
+            QCOMPARE(out.reply.toHex(' '), reply.toHex(' '));
+            QCOMPARE(codec.refusal(), refusal);
+            QCOMPARE(codec.ready(), ready);
+        }
     }
 
     // The value divided by ten, rounded half to even; nullopt when it does not fit 16 bits.
