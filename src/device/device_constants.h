@@ -12,6 +12,11 @@ using std::chrono::milliseconds;
 
 // The pacing wait lasts one tick; a reply wait ends at the tick unless a reply came first.
 constexpr milliseconds TICK{100};
+// A session may wait longer for each reply, for a module behind a slow adapter or network path,
+// but never less than a tick, nor so long that a silent module keeps a run going for minutes.
+constexpr milliseconds REPLY_WAIT_DEFAULT = TICK;
+constexpr milliseconds REPLY_WAIT_MIN = TICK;
+constexpr milliseconds REPLY_WAIT_MAX{2000};
 // A reply wait ends as soon as this many characters are waiting.
 constexpr qsizetype REPLY_LENGTH = 5;
 // A value reply shorter than this is corrupted.

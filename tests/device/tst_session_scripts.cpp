@@ -1,6 +1,7 @@
 // The module session against scripted behaviour of the module's side: the line fuzzer's corpus
 // replayed, and a few scripts written by hand for paths a real line reaches only by chance.
 
+#include "device_constants.h"
 #include "fuzz/session_script.h"
 #include "manual_timer.h"
 #include "module_session.h"
@@ -104,6 +105,33 @@ private slots:
         QVERIFY(run.result);
         QCOMPARE(run.result->outcome, outcome);
         QCOMPARE(run.result->done, done);
+    }
+
+    void reply_wait_data()
+    {
+        using namespace std::chrono_literals;
+        QTest::addColumn<std::chrono::milliseconds>("wait");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("shorter than a tick") << device::REPLY_WAIT_MIN - 1ms << false;
+        QTest::newRow("a tick") << device::REPLY_WAIT_MIN << true;
+        QTest::newRow("250 ms") << 250ms << true;
+        QTest::newRow("the longest") << device::REPLY_WAIT_MAX << true;
+        QTest::newRow("longer") << device::REPLY_WAIT_MAX + 1ms << false;
+    }
+
+    // Each reply is waited for as long as set, within bounds; the pacing stays one tick.
+    void reply_wait()
+    {
+        QFETCH(std::chrono::milliseconds, wait);
+        QFETCH(bool, taken);
+        ScriptedLink link;
+        ManualTimer timer;
+        ModuleSession session(link, timer);
+        QCOMPARE(session.set_reply_wait(wait), taken);
+        QVERIFY(session.read(QStringLiteral("/dev/scripted")));
+        QCOMPARE(timer.interval(), taken ? wait : device::REPLY_WAIT_DEFAULT);
+        link.deliver("D000D");
+        QCOMPARE(timer.interval(), device::TICK);
     }
 
     // Whoever listens may stop the run from inside a report; nothing is sent after that.
