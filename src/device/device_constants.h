@@ -27,6 +27,11 @@ constexpr int ATTENTION_SENDS = 6;
 // The line, fixed: 9600 baud, no parity, 8 data bits, 1 stop bit.
 constexpr qint32 BAUD_RATE = 9600;
 
+// A network port must accept the connection (the host name looked up included) within this
+// time, and an RFC 2217 server must then agree to the line settings within the next.
+constexpr milliseconds CONNECT_TIME_LIMIT{5000};
+constexpr milliseconds NEGOTIATION_TIME_LIMIT{3000};
+
 // Port numbers a window user can choose, and the one every run starts on.
 constexpr qint16 FIRST_PORT = 1;
 constexpr qint16 LAST_PORT = 5;

@@ -3,14 +3,9 @@
 #include "device_constants.h"
 #include "frame_text.h"
 #include "line_trace.h"
+#include "link_texts.h"
 
 using namespace device;
-
-namespace
-{
-const QString LINE_LOST = QStringLiteral("the line has gone away");
-const QString NOT_OPEN = QStringLiteral("the port is not open");
-} // namespace
 
 SerialPortLink::SerialPortLink(QObject *parent) : SerialLink(parent)
 {
