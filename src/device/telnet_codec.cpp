@@ -38,6 +38,9 @@ struct Setting {
     quint8 command;
     QByteArray value;
 };
+// Speed, data bits, parity, stop bits and flow control; one bit each in the unconfirmed set.
+constexpr std::size_t SETTING_COUNT = 5;
+constexpr unsigned ALL_SETTINGS = (1u << SETTING_COUNT) - 1;
 
 QByteArray bytes(std::initializer_list<quint8> values)
 {
@@ -47,9 +50,9 @@ QByteArray bytes(std::initializer_list<quint8> values)
     return out;
 }
 
-const std::array<Setting, 5> &line_settings()
+const std::array<Setting, SETTING_COUNT> &line_settings()
 {
-    static const std::array<Setting, 5> settings{{
+    static const std::array<Setting, SETTING_COUNT> settings{{
         {SET_BAUD_RATE, bytes({static_cast<quint8>(device::BAUD_RATE >> 24),
                                static_cast<quint8>(device::BAUD_RATE >> 16),
                                static_cast<quint8>(device::BAUD_RATE >> 8),
@@ -61,7 +64,6 @@ const std::array<Setting, 5> &line_settings()
     }};
     return settings;
 }
-constexpr unsigned ALL_SETTINGS = (1u << 5) - 1;
 
 // Options this side does, and options it lets the server do; go-ahead suppression costs nothing.
 bool local_supported(quint8 option)
@@ -166,6 +168,7 @@ void TelnetCodec::negotiate(quint8 verb, quint8 option, QByteArray &reply)
     asked = false;
 }
 
+// An answer to a setting reads COM-PORT, the command plus SERVER_ANSWER, then the value.
 void TelnetCodec::subnegotiation()
 {
     if (m_sub.size() < 2 || static_cast<quint8>(m_sub[0]) != COM_PORT)

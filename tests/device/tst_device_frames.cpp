@@ -44,44 +44,34 @@ private slots:
         QTest::addColumn<TelnetCodec::Refusal>("refusal");
         QTest::addColumn<bool>("ready");
         using R = TelnetCodec::Refusal;
+        const auto row = [](const char *name, const QByteArray &server, const char *data,
+                            const QByteArray &reply, R refusal, bool ready) {
+            QTest::newRow(name) << server << QByteArray::fromHex(data) << reply << refusal << ready;
+        };
         const auto hex = [](const char *text) { return QByteArray::fromHex(text); };
         // DO BINARY, WILL BINARY, DO COM-PORT
         const QByteArray yes = hex("fffd00 fffb00 fffd2c");
-        // SB COM-PORT: SET-BAUDRATE 9600, SET-DATASIZE 8, SET-PARITY none, SET-STOPSIZE 1,
-        // SET-CONTROL no flow control; each SE-terminated
+        // SB COM-PORT SET-BAUDRATE 9600 SE, SET-DATASIZE 8, SET-PARITY none, SET-STOPSIZE 1,
+        // SET-CONTROL no flow control; the server answers each under its command + 100
         const QByteArray settings = hex("fffa2c0100002580fff0 fffa2c0208fff0 fffa2c0301fff0 "
                                         "fffa2c0401fff0 fffa2c0501fff0");
-        // the server's answers, the same values under command + 100
         const QByteArray agreed = hex("fffa2c6500002580fff0 fffa2c6608fff0 fffa2c6701fff0 "
                                       "fffa2c6801fff0 fffa2c6901fff0");
-        // ser2net: WILL SGA, DO SGA, WILL ECHO, DONT ECHO, then yes, then the modem state
-        // (SB COM-PORT 107 0): answered DO SGA, WILL SGA, DONT ECHO, and the settings
-        QTest::newRow("ser2net") << hex("fffb03 fffd03 fffb01 fffe01") + yes +
-                                        hex("fffa2c6b00fff0") + agreed
-                                 << QByteArray() << hex("fffd03 fffb03 fffe01") + settings
-                                 << R::None << true;
-        QTest::newRow("settings not confirmed yet")
-            << yes << QByteArray() << settings << R::None << false;
-        // NUL, CR, a doubled IAC for 255; NO-OPERATION and SB TERMINAL-TYPE 255 1 SE vanish
-        QTest::newRow("data between negotiations")
-            << hex("00 0d ffff 41") + yes + hex("fff1 fffa18ffff01fff0") + agreed + hex("31")
-            << hex("000dff4131") << settings << R::None << true;
-        // DO TERMINAL-TYPE, WILL STATUS: WONT, DONT
-        QTest::newRow("options it has no use for")
-            << hex("fffd18 fffb05") << QByteArray() << hex("fffc18 fffe05") << R::None << false;
-        // WONT BINARY
-        QTest::newRow("no binary from the server")
-            << hex("fffc00") << QByteArray() << QByteArray() << R::Binary << false;
-        // DONT BINARY after agreeing: confirmed with WONT BINARY
-        QTest::newRow("binary withdrawn") << yes + agreed + hex("fffe00") << QByteArray()
-                                          << settings + hex("fffc00") << R::Binary << false;
-        // DONT COM-PORT
-        QTest::newRow("no serial port control")
-            << hex("fffd00 fffb00 fffe2c") << QByteArray() << QByteArray() << R::ComPort << false;
+        // ser2net's WILL SGA, DO SGA, WILL ECHO, DONT ECHO, yes, SB COM-PORT 107 0 SE (modem
+        // state), and DO TERMINAL-TYPE: DO SGA, WILL SGA, DONT ECHO, the settings, WONT 24
+        row("ser2net",
+            hex("fffb03 fffd03 fffb01 fffe01") + yes + hex("fffa2c6b00fff0 fffd18") + agreed, "",
+            hex("fffd03 fffb03 fffe01") + settings + hex("fffc18"), R::None, true);
+        row("settings not confirmed yet", yes, "", settings, R::None, false);
+        // NUL, CR, IAC IAC for 255; NO-OPERATION and SB TERMINAL-TYPE 255 1 SE vanish
+        row("data between negotiations",
+            hex("00 0d ffff 41") + yes + hex("fff1 fffa18ffff01fff0") + agreed + hex("31"),
+            "000dff4131", settings, R::None, true);
+        row("WONT BINARY", hex("fffc00"), "", {}, R::Binary, false);
+        row("DONT COM-PORT", hex("fffd00 fffb00 fffe2c"), "", {}, R::ComPort, false);
         // SET-BAUDRATE answered 19200
-        QTest::newRow("the line at another speed")
-            << yes + hex("fffa2c6500004b00fff0") + agreed.mid(10) << QByteArray() << settings
-            << R::LineSettings << false;
+        row("the line at another speed", yes + hex("fffa2c6500004b00fff0") + agreed.mid(10), "",
+            settings, R::LineSettings, false);
     }
 
     void telnet()
