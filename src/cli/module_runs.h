@@ -4,7 +4,7 @@
 
 #include "module_session.h"
 #include "port_argument.h"
-#include "serial_port_link.h"
+#include "any_port_link.h"
 #include "tick_timer.h"
 
 #include <QObject>
@@ -43,7 +43,7 @@ signals:
 private:
     struct Run {
         PortArgument port;
-        SerialPortLink link;
+        AnyPortLink link;
         TickTimer timer;
         ModuleSession session{link, timer};
         std::optional<SessionResult> result;

@@ -28,6 +28,10 @@ bool all_digits(const QString &text)
 
 std::optional<PortArgument> parse_port_argument(const QString &text, const PortNameMap &port_names)
 {
+    // A network port goes to its link as it was written.
+    const PortAddress address = port_address(text);
+    if (address.scheme != PortScheme::Serial)
+        return address.usable() ? std::optional(PortArgument{text, text}) : std::nullopt;
     // Made absolute here: the serial port would look for any other name under /dev.
     if (text.contains(PATH_SEPARATOR))
         return PortArgument{text, QDir::current().absoluteFilePath(text)};

@@ -9,12 +9,13 @@
 
 struct PortArgument {
     QString label;  // how results name it: "COM1", or the name or path as given
-    QString device; // what the serial port opens: always an absolute path
+    QString device; // what the link opens: an absolute path, or a network port's URL
 };
 
-// The one place a --port value is resolved: "3" or "COM3" through `port_names`, the window's own
-// mapping; a name with a '/' is a path, relative to the current folder unless it starts with
-// one; any other name is a device under /dev. Empty for a number that is no COM port.
+// The one place a --port value is resolved: tcp://HOST:PORT and rfc2217://HOST:PORT are network
+// ports; "3" or "COM3" go through `port_names`, the window's own mapping; a name with a '/' is a
+// path, relative to the current folder unless it starts with one; any other name is a device
+// under /dev. Empty for a number that is no COM port and a network port without host and port.
 std::optional<PortArgument> parse_port_argument(const QString &text, const PortNameMap &port_names);
 
 // The two indexes of the first pair naming the same device (a link and its target included),

@@ -14,6 +14,11 @@ using std::chrono::milliseconds;
 
 // The pacing wait lasts one tick; a reply wait ends at the tick unless a reply came first.
 constexpr milliseconds TICK{100};
+// A session may wait longer for each reply, for a module behind a slow adapter or network path,
+// but never less than a tick, nor so long that a silent module keeps a run going for minutes.
+constexpr milliseconds REPLY_WAIT_DEFAULT = TICK;
+constexpr milliseconds REPLY_WAIT_MIN = TICK;
+constexpr milliseconds REPLY_WAIT_MAX{2000};
 // A reply wait ends as soon as this many characters are waiting.
 constexpr qsizetype REPLY_LENGTH = 5;
 // A value reply shorter than this is corrupted.
@@ -23,6 +28,11 @@ constexpr int ATTENTION_SENDS = 6;
 
 // The line, fixed: 9600 baud, no parity, 8 data bits, 1 stop bit.
 constexpr qint32 BAUD_RATE = 9600;
+
+// A network port must accept the connection (the host name looked up included) within this
+// time, and an RFC 2217 server must then agree to the line settings within the next.
+constexpr milliseconds CONNECT_TIME_LIMIT{5000};
+constexpr milliseconds NEGOTIATION_TIME_LIMIT{3000};
 
 // Port numbers a window user can choose, and the one every run starts on.
 constexpr qint16 FIRST_PORT = 1;

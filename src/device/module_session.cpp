@@ -8,8 +8,9 @@
 using namespace device;
 
 ModuleSession::ModuleSession(SerialLink &link, LinkTimer &timer, QObject *parent)
-    : QObject(parent), m_link(link), m_timer(timer)
+    : QObject(parent), m_link(link), m_timer(timer), m_reply_wait(REPLY_WAIT_DEFAULT)
 {
+    connect(&m_link, &SerialLink::became_ready, this, &ModuleSession::on_ready);
     connect(&m_link, &SerialLink::received, this, &ModuleSession::on_received);
     connect(&m_link, &SerialLink::lost, this, &ModuleSession::on_lost);
     connect(&m_timer, &LinkTimer::expired, this, &ModuleSession::on_expired);
@@ -51,13 +52,35 @@ bool ModuleSession::start(SessionKind kind, const QString &device)
         fail(SessionOutcome::PortFailure, ExchangeStatus::Ok, m_link.error_string());
         return true;
     }
+    // A serial port is ready at once; a network port connects first, and the handshake and its
+    // clock wait for it.
+    if (m_link.ready())
+        begin_handshake();
+    return true;
+}
+
+bool ModuleSession::set_reply_wait(std::chrono::milliseconds wait)
+{
+    if (wait < REPLY_WAIT_MIN || wait > REPLY_WAIT_MAX)
+        return false;
+    m_reply_wait = wait;
+    return true;
+}
+
+void ModuleSession::on_ready()
+{
+    if (m_phase == Phase::Opening)
+        begin_handshake();
+}
+
+void ModuleSession::begin_handshake()
+{
     // Only the first "A" starts afresh: an acknowledgement that straggles in after one wait
     // still counts for the next.
     m_link.discard();
     m_attempt = 1;
     m_phase = Phase::Attention;
     send_attention();
-    return true;
 }
 
 void ModuleSession::abort()
@@ -105,7 +128,7 @@ void ModuleSession::send_frame(const QByteArray &frame)
 void ModuleSession::begin_reply_wait()
 {
     m_wait = Wait::Reply;
-    m_timer.start(TICK);
+    m_timer.start(m_reply_wait);
     if (m_link.available() >= REPLY_LENGTH)
         reply_wait_over(false);
 }

@@ -28,6 +28,10 @@ public:
     // outcome the run had just reached).
     void abort();
     bool running() const { return m_phase != Phase::Idle; }
+    // How long each reply is waited for at most (the pacing between frames stays one tick);
+    // false, and nothing changes, outside REPLY_WAIT_MIN..REPLY_WAIT_MAX. Applies from the next
+    // wait on.
+    bool set_reply_wait(std::chrono::milliseconds wait);
 
 signals:
     void progress(const SessionProgress &event);
@@ -36,7 +40,7 @@ signals:
 private:
     enum class Phase {
         Idle,
-        Opening,
+        Opening,    // until the link is ready: a network port connects first
         Attention,  // handshake: "A" sent, waiting for the acknowledgement
         Identity,   // reading address 63
         ReadCell,   // reading a configuration byte
@@ -48,6 +52,8 @@ private:
     enum class Wait { None, Pace, Reply };
 
     bool start(SessionKind kind, const QString &device);
+    void on_ready();
+    void begin_handshake();
     void send_attention();
     void send_frame(const QByteArray &frame);
     void begin_reply_wait();
@@ -79,6 +85,7 @@ private:
     Phase m_phase = Phase::Idle;
     quint64 m_run = 0; // counts the runs started, so a report knows whether its run still goes
     Wait m_wait = Wait::None;
+    std::chrono::milliseconds m_reply_wait;
     int m_attempt = 0;
     std::size_t m_cell = 0; // position in the memory map
     ModuleImage m_target;   // what a write stores

@@ -2,12 +2,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 namespace
 {
 const QString DEVICE_FOLDER = QStringLiteral("/dev");
 const QString NAMED_PORT = QStringLiteral("COM%1");
 const QString BUILT_IN_PORT = QStringLiteral("ttyS%1");
+const QString TCP_SCHEME = QStringLiteral("tcp://");
+const QString RFC2217_SCHEME = QStringLiteral("rfc2217://");
 } // namespace
 
 QString platform_port_name(qint16 port_number)
@@ -34,4 +37,24 @@ QString port_name_in(const QString &device_folder, qint16 port_number)
     if (entry.exists() || entry.isSymLink())
         return named;
     return folder.filePath(BUILT_IN_PORT.arg(port_number - 1));
+}
+
+PortAddress port_address(const QString &name)
+{
+    PortAddress address;
+    if (name.startsWith(TCP_SCHEME, Qt::CaseInsensitive))
+        address.scheme = PortScheme::Tcp;
+    else if (name.startsWith(RFC2217_SCHEME, Qt::CaseInsensitive))
+        address.scheme = PortScheme::Rfc2217;
+    else
+        return address;
+    // Nothing but a host and a port: a path, a query or a user would be silently ignored.
+    const QUrl url(name, QUrl::StrictMode);
+    const bool bare = url.isValid() && url.path().isEmpty() && !url.hasQuery() &&
+                      !url.hasFragment() && url.userInfo().isEmpty() && !url.host().isEmpty();
+    if (bare && url.port() > 0) {
+        address.host = url.host();
+        address.port = static_cast<quint16>(url.port());
+    }
+    return address;
 }

@@ -17,3 +17,19 @@ QString device_file(const QString &name);
 QString port_name_in(const QString &device_folder, qint16 port_number);
 
 using PortNameMap = std::function<QString(qint16 port_number)>;
+
+// How a port name is reached: a serial device, or a network port given as tcp://HOST:PORT (the
+// module's bytes as a raw stream) or rfc2217://HOST:PORT (telnet with serial port control).
+enum class PortScheme { Serial, Tcp, Rfc2217 };
+
+struct PortAddress {
+    PortScheme scheme = PortScheme::Serial;
+    QString host;     // a network port's host name or address
+    quint16 port = 0; // a network port's TCP port; 0 when the name is not a usable address
+
+    bool usable() const { return scheme == PortScheme::Serial || port != 0; }
+};
+
+// Any name that starts with one of the two schemes (in any case) is a network port, usable or
+// not; every other name is a serial device.
+PortAddress port_address(const QString &name);

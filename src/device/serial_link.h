@@ -1,6 +1,7 @@
 #pragma once
 // The line to one module as a run uses it: open at the fixed settings, send, count and take what
-// came back, throw away what is stale. A serial port in the program, a script under the fuzzer.
+// came back, throw away what is stale. A serial port or a network port in the program, a script
+// under the fuzzer.
 
 #include <QByteArray>
 #include <QObject>
@@ -18,6 +19,9 @@ public:
     // Closing a closed link is no error.
     virtual void close() = 0;
     virtual bool is_open() const = 0;
+    // Frames may go out. A serial port is ready as soon as it is open; a network port first
+    // connects (and agrees on the line), then emits became_ready(), or lost() if it cannot.
+    virtual bool ready() const { return is_open(); }
     // Sends every byte in order; false with the reason in error_string() when the line refuses.
     virtual bool send(const QByteArray &bytes) = 0;
     // Characters received and not yet taken.
@@ -29,8 +33,10 @@ public:
     virtual QString error_string() const = 0;
 
 signals:
+    void became_ready();
     // New characters are waiting.
     void received();
-    // The line went away while open (far end closed, adapter pulled); nothing more will come.
+    // The line went away while open (far end closed, adapter pulled), or a network port could not
+    // be reached or would not agree on the line; nothing more will come.
     void lost(const QString &reason);
 };

@@ -3,6 +3,7 @@
 #include "device_constants.h"
 #include "frame_text.h"
 #include "line_trace.h"
+#include "link_texts.h"
 
 #include <QFile>
 #include <unistd.h>
@@ -11,10 +12,6 @@ using namespace device;
 
 namespace
 {
-const QString LINE_LOST = QStringLiteral("the line has gone away");
-const QString NOT_OPEN = QStringLiteral("the port is not open");
-const QString IN_USE = QStringLiteral("in use by another program");
-
 // A permission error on a device we may read and write: another program holds its lock file
 // or has it open for itself.
 bool held_elsewhere(QSerialPort::SerialPortError error, const QString &device)

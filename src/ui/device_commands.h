@@ -3,10 +3,10 @@
 // the module session on the chosen port and show its exchanges and its end in the status line
 // and the slots, in the order and with the texts the window has always shown.
 
+#include "any_port_link.h"
 #include "com_port_dialog.h"
 #include "module_session.h"
 #include "port_names.h"
-#include "serial_port_link.h"
 #include "tick_timer.h"
 
 #include <QObject>
@@ -63,7 +63,7 @@ private:
     void window_closing();
 
     Form1 &m_form;
-    SerialPortLink m_link;
+    AnyPortLink m_link;
     TickTimer m_timer;
     ModuleSession m_session;
     QPointer<ComPortDialog> m_dialog;

@@ -1,11 +1,11 @@
 #pragma once
 // A module session on a real serial port over a pseudo-terminal, with the emulated module on the
-// other end, in the same thread.
+// other end, in the same thread; the link also takes network ports.
 
+#include "any_port_link.h"
 #include "device_constants.h"
 #include "module_server.h"
 #include "module_session.h"
-#include "serial_port_link.h"
 #include "tick_timer.h"
 
 #include <QSignalSpy>
@@ -21,7 +21,7 @@ constexpr int RUN_TIMEOUT_MS = 20000;
 struct SessionFixture {
     // Torn down in reverse: the session before its link and timer, all before the module's line.
     std::unique_ptr<emulator::ModuleServer> module = std::make_unique<emulator::ModuleServer>();
-    SerialPortLink link;
+    AnyPortLink link;
     TickTimer timer;
     ModuleSession session{link, timer};
     QList<SessionProgress> events;

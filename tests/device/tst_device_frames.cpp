@@ -1,6 +1,8 @@
-// Frames byte for byte and reply values as the general numeric parse reads them.
+// Frames byte for byte, reply values as the general numeric parse reads them, and the telnet
+// side of a network port in hex.
 
 #include "frames.h"
+#include "telnet_codec.h"
 
 #include <QTest>
 
@@ -20,6 +22,9 @@ private slots:
             << store_frame(0, 255) << QByteArray::fromHex("53000000ff44");
         // V, address high 0, address 63, "0", "0", V
         QTest::newRow("read 63") << read_frame(63) << QByteArray::fromHex("56003f303056");
+        // over telnet, 255 is doubled; NUL and CR stay as they are
+        QTest::newRow("store 13 = 255, escaped")
+            << TelnetCodec::escape(store_frame(13, 255)) << QByteArray::fromHex("53000d00ffff44");
     }
 
     void frames()
@@ -27,6 +32,70 @@ private slots:
         QFETCH(QByteArray, frame);
         QFETCH(QByteArray, expected);
         QCOMPARE(frame.toHex(' '), expected.toHex(' '));
+    }
+
+    // What the server sends after our opening, fed whole and byte by byte: the module's bytes
+    // that come out, what is answered, and how the negotiation stands.
+    void telnet_data()
+    {
+        QTest::addColumn<QByteArray>("server");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<TelnetCodec::Refusal>("refusal");
+        QTest::addColumn<bool>("ready");
+        using R = TelnetCodec::Refusal;
+        const auto row = [](const char *name, const QByteArray &server, const char *data,
+                            const QByteArray &reply, R refusal, bool ready) {
+            QTest::newRow(name) << server << QByteArray::fromHex(data) << reply << refusal << ready;
+        };
+        const auto hex = [](const char *text) { return QByteArray::fromHex(text); };
+        // DO BINARY, WILL BINARY, DO COM-PORT
+        const QByteArray yes = hex("fffd00 fffb00 fffd2c");
+        // SB COM-PORT SET-BAUDRATE 9600 SE, SET-DATASIZE 8, SET-PARITY none, SET-STOPSIZE 1,
+        // SET-CONTROL no flow control; the server answers each under its command + 100
+        const QByteArray settings = hex("fffa2c0100002580fff0 fffa2c0208fff0 fffa2c0301fff0 "
+                                        "fffa2c0401fff0 fffa2c0501fff0");
+        const QByteArray agreed = hex("fffa2c6500002580fff0 fffa2c6608fff0 fffa2c6701fff0 "
+                                      "fffa2c6801fff0 fffa2c6901fff0");
+        // ser2net's WILL SGA, DO SGA, WILL ECHO, DONT ECHO, yes, SB COM-PORT 107 0 SE (modem
+        // state), and DO TERMINAL-TYPE: DO SGA, WILL SGA, DONT ECHO, the settings, WONT 24
+        row("ser2net",
+            hex("fffb03 fffd03 fffb01 fffe01") + yes + hex("fffa2c6b00fff0 fffd18") + agreed, "",
+            hex("fffd03 fffb03 fffe01") + settings + hex("fffc18"), R::None, true);
+        row("settings not confirmed yet", yes, "", settings, R::None, false);
+        // NUL, CR, IAC IAC for 255; NO-OPERATION and SB TERMINAL-TYPE 255 1 SE vanish
+        row("data between negotiations",
+            hex("00 0d ffff 41") + yes + hex("fff1 fffa18ffff01fff0") + agreed + hex("31"),
+            "000dff4131", settings, R::None, true);
+        row("WONT BINARY", hex("fffc00"), "", {}, R::Binary, false);
+        row("DONT COM-PORT", hex("fffd00 fffb00 fffe2c"), "", {}, R::ComPort, false);
+        // SET-BAUDRATE answered 19200
+        row("the line at another speed", yes + hex("fffa2c6500004b00fff0") + agreed.mid(10), "",
+            settings, R::LineSettings, false);
+    }
+
+    void telnet()
+    {
+        QFETCH(QByteArray, server);
+        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, reply);
+        QFETCH(TelnetCodec::Refusal, refusal);
+        QFETCH(bool, ready);
+        for (const qsizetype piece : {server.size(), qsizetype(1)}) {
+            TelnetCodec codec;
+            // WILL BINARY, DO BINARY, WILL COM-PORT
+            QCOMPARE(codec.start().toHex(' '), QByteArray("ff fb 00 ff fd 00 ff fb 2c"));
+            TelnetCodec::Output out;
+            for (qsizetype at = 0; at < server.size(); at += piece) {
+                const TelnetCodec::Output next = codec.feed(server.mid(at, piece));
+                out.data += next.data;
+                out.reply += next.reply;
+            }
+            QCOMPARE(out.data.toHex(' '), data.toHex(' '));
+            QCOMPARE(out.reply.toHex(' '), reply.toHex(' '));
+            QCOMPARE(codec.refusal(), refusal);
+            QCOMPARE(codec.ready(), ready);
+        }
     }
 
     // The value divided by ten, rounded half to even; none for a reply that does not start with a

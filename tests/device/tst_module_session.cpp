@@ -46,6 +46,7 @@ struct Run {
     QString device;
     // A value the module answers in place of what it holds: {address, value}.
     std::pair<int, int> answered = {-1, 0};
+    std::chrono::milliseconds reply_wait = device::REPLY_WAIT_DEFAULT;
 };
 
 } // namespace
@@ -77,6 +78,12 @@ private slots:
         const Step config = Step::Configuration, identity = Step::Identity;
         const Step handshake = Step::Handshake;
         const auto none = std::nullopt;
+        const auto waiting = [](std::chrono::milliseconds wait, Run r) {
+            r.reply_wait = wait;
+            return r;
+        };
+        // It wakes at the sixth "A" and answers everything 150 ms late.
+        const FaultOptions late{.answer_attention_from = 6, .reply_delay = 150ms};
         // clang-format off
         //   kind   faults                  outcome               step       address status    done exchanges stored identity
         row("read",  {READ,  {},            Outcome::Success,     config,    -1, Status::Ok,          24, 26});
@@ -120,6 +127,10 @@ private slots:
         // The byte being stored when the line went is in the module, but not verified.
         row("line drops in the fourth store",
                      {WRITE, {.drop_after = 9}, Outcome::PortFailure, config, 3, Status::Ok,          3,  9,  4});
+        // The answer to the last "A" comes after the last wait; with longer waits, all in time.
+        row("late module",   {READ,  late,          Outcome::NoAnswer,    handshake, -1, Status::Ok,          0,  6, -1, none});
+        row("late module, waits of 250 ms",
+                     waiting(250ms, {READ, late,    Outcome::Success,     config,    -1, Status::Ok,          24, 31}));
         // clang-format on
     }
 
@@ -128,6 +139,7 @@ private slots:
         QFETCH(Run, r);
         SessionFixture &fx = *m_fx;
         fx.core().set_faults(r.faults);
+        QVERIFY(fx.session.set_reply_wait(r.reply_wait));
         QVERIFY(fx.run(r.read, full_image(), r.device));
         const SessionResult &result = *fx.result;
         QCOMPARE(result.kind, r.read ? SessionKind::Read : SessionKind::Write);

@@ -1,5 +1,5 @@
 // COM n to a device name in a device folder of the test's own, watched for any open of the
-// built-in port that the name falls back to.
+// built-in port that the name falls back to; and the names of network ports.
 
 #include "port_names.h"
 
@@ -23,6 +23,8 @@ class TestPortNames : public QObject
 private slots:
     void named_port_is_the_port_used_data();
     void named_port_is_the_port_used();
+    void network_names_data();
+    void network_names();
 };
 
 void TestPortNames::named_port_is_the_port_used_data()
@@ -74,6 +76,38 @@ void TestPortNames::named_port_is_the_port_used()
     const bool built_in_opened = got > 0;
     QVERIFY(got > 0 || errno == EAGAIN);
     QCOMPARE(built_in_opened, name == u"ttyS0"_s);
+}
+
+void TestPortNames::network_names_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<PortScheme>("scheme");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port"); // 0: not usable
+    const auto row = [](const QString &name, PortScheme scheme, const QString &host, int port) {
+        QTest::newRow(qPrintable(name)) << name << scheme << host << port;
+    };
+    row(u"tcp://127.0.0.1:4000"_s, PortScheme::Tcp, u"127.0.0.1"_s, 4000);
+    row(u"RFC2217://Converter-7.example:1"_s, PortScheme::Rfc2217, u"converter-7.example"_s, 1);
+    row(u"rfc2217://[::1]:65535"_s, PortScheme::Rfc2217, u"::1"_s, 65535);
+    row(u"tcp://host:65536"_s, PortScheme::Tcp, {}, 0);
+    row(u"tcp://host:0"_s, PortScheme::Tcp, {}, 0);
+    row(u"tcp://host"_s, PortScheme::Tcp, {}, 0);
+    row(u"tcp://host:4000/ttyS0"_s, PortScheme::Tcp, {}, 0);
+    row(u"tcp:host:4000"_s, PortScheme::Serial, {}, 0);
+}
+
+// Every name with a network scheme is a network port, usable only when it is a bare host and port.
+void TestPortNames::network_names()
+{
+    QFETCH(QString, name);
+    QFETCH(PortScheme, scheme);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    const PortAddress address = port_address(name);
+    QCOMPARE(address.scheme, scheme);
+    QCOMPARE(address.host, host);
+    QCOMPARE(address.port, port);
 }
 
 QTEST_GUILESS_MAIN(TestPortNames)

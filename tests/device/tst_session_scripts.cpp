@@ -108,6 +108,32 @@ private slots:
         QCOMPARE(run.result->done, done);
     }
 
+    void reply_wait_data()
+    {
+        using namespace std::chrono_literals;
+        QTest::addColumn<std::chrono::milliseconds>("wait");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("shorter than a tick") << device::REPLY_WAIT_MIN - 1ms << false;
+        QTest::newRow("a tick") << device::REPLY_WAIT_MIN << true;
+        QTest::newRow("the longest") << device::REPLY_WAIT_MAX << true;
+        QTest::newRow("longer") << device::REPLY_WAIT_MAX + 1ms << false;
+    }
+
+    // Each reply is waited for as long as set, within bounds; the pacing stays one tick.
+    void reply_wait()
+    {
+        QFETCH(std::chrono::milliseconds, wait);
+        QFETCH(bool, taken);
+        ScriptedLink link;
+        ManualTimer timer;
+        ModuleSession session(link, timer);
+        QCOMPARE(session.set_reply_wait(wait), taken);
+        QVERIFY(session.read(QStringLiteral("/dev/scripted")));
+        QCOMPARE(timer.interval(), taken ? wait : device::REPLY_WAIT_DEFAULT);
+        link.deliver("D000D");
+        QCOMPARE(timer.interval(), device::TICK);
+    }
+
     void abort_from_a_progress_handler_data()
     {
         QTest::addColumn<bool>("restart"); // the listener starts the next run from finished()

@@ -10,10 +10,16 @@ class ManualTimer : public LinkTimer
 public:
     using LinkTimer::LinkTimer;
 
-    void start(std::chrono::milliseconds) override { m_armed = true; }
+    void start(std::chrono::milliseconds interval) override
+    {
+        m_armed = true;
+        m_interval = interval;
+    }
     void stop() override { m_armed = false; }
 
     bool armed() const { return m_armed; }
+    // What the last start() asked for.
+    std::chrono::milliseconds interval() const { return m_interval; }
     // Expires now, if it was started and not stopped since.
     void fire()
     {
@@ -25,4 +31,5 @@ public:
 
 private:
     bool m_armed = false;
+    std::chrono::milliseconds m_interval{};
 };
