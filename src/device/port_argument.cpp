@@ -31,10 +31,10 @@ std::optional<PortArgument> parse_port_argument(const QString &text, const PortN
     // A network port goes to its link as it was written.
     const PortAddress address = port_address(text);
     if (address.scheme != PortScheme::Serial)
-        return address.usable() ? std::optional(PortArgument{text, text}) : std::nullopt;
+        return address.usable() ? std::optional(PortArgument{text, text, {}}) : std::nullopt;
     // Made absolute here: the serial port would look for any other name under /dev.
     if (text.contains(PATH_SEPARATOR))
-        return PortArgument{text, QDir::current().absoluteFilePath(text)};
+        return PortArgument{text, QDir::current().absoluteFilePath(text), {}};
     const QString number =
         text.startsWith(COM_PREFIX, Qt::CaseInsensitive) ? text.mid(COM_PREFIX.size()) : text;
     if (all_digits(number)) {
@@ -42,11 +42,11 @@ std::optional<PortArgument> parse_port_argument(const QString &text, const PortN
         if (n < device::FIRST_PORT || n > device::LAST_PORT)
             return std::nullopt;
         const auto port_number = static_cast<qint16>(n);
-        return PortArgument{COM_LABEL.arg(port_number), port_names(port_number)};
+        return PortArgument{COM_LABEL.arg(port_number), port_names(port_number), port_number};
     }
     if (text.isEmpty())
         return std::nullopt;
-    return PortArgument{text, device_file(text)};
+    return PortArgument{text, device_file(text), {}};
 }
 
 std::optional<std::pair<int, int>> same_port(const QList<PortArgument> &ports)

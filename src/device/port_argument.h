@@ -1,5 +1,6 @@
 #pragma once
-// A --port value: a COM number as the window offers them, a device name, or a path.
+// A port as a person names it on a command line (both programs' --port): a COM number as the
+// window offers them, a device name, a path, or a network port.
 
 #include "port_names.h"
 
@@ -10,6 +11,9 @@
 struct PortArgument {
     QString label;  // how results name it: "COM1", or the name or path as given
     QString device; // what the link opens: an absolute path, or a network port's URL
+    // The COM number it was named by, so the window can go on finding that port as COM SETTINGS
+    // does; nothing for any other name.
+    std::optional<qint16> com_number;
 };
 
 // The one place a --port value is resolved: tcp://HOST:PORT and rfc2217://HOST:PORT are network
