@@ -1,6 +1,7 @@
 #include "com_port_dialog.h"
 
 #include "device_constants.h"
+#include "slot_lists.h"
 #include "window_fonts.h"
 
 #include <QFontMetrics>
@@ -109,10 +110,11 @@ void ComPortDialog::fit_to_font()
     setFixedSize(width(), height() + extra);
 }
 
-void ComPortDialog::prepare(qint16 port_number)
+void ComPortDialog::prepare(std::optional<qint16> port_number)
 {
     m_label1->setText(INFORMATION_LINES.join(u'\n'));
-    m_list1->setCurrentRow(port_number - FIRST_PORT);
+    // OK without a choice then keeps that port.
+    m_list1->setCurrentRow(port_number ? *port_number - FIRST_PORT : NO_SELECTION);
 }
 
 void ComPortDialog::ok_clicked()

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QtGlobal>
+#include <optional>
 
 class QLabel;
 class QListWidget;
@@ -16,8 +17,9 @@ class ComPortDialog : public QDialog
 public:
     explicit ComPortDialog(QWidget *parent = nullptr);
 
-    // Sets the information text and preselects `port_number`, as each COM SETTINGS does.
-    void prepare(qint16 port_number);
+    // Sets the information text and preselects `port_number`, as each COM SETTINGS does; no
+    // number is selected while the window uses a port named on the command line.
+    void prepare(std::optional<qint16> port_number);
 
     QPushButton *OKButton() const { return m_ok; }
     QPushButton *CancelButton() const { return m_cancel; }

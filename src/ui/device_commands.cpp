@@ -1,7 +1,6 @@
 #include "device_commands.h"
 
 #include "device_constants.h"
-#include "ui_constants.h"
 #include "form1.h"
 #include "panel_gathering.h"
 #include "panel_loading.h"
@@ -26,10 +25,36 @@ DeviceCommands::~DeviceCommands()
 void DeviceCommands::set_port_number(qint16 port_number)
 {
     // The running run keeps the line it opened.
-    if (m_running)
+    if (m_running) {
         m_pending_port = port_number;
-    else
+    } else {
         m_port_number = port_number;
+        m_port_device.clear();
+    }
+}
+
+void DeviceCommands::set_port(const PortArgument &port)
+{
+    if (port.com_number) {
+        set_port_number(*port.com_number);
+        return;
+    }
+    m_pending_port.reset();
+    m_port_device = port.device;
+}
+
+std::optional<qint16> DeviceCommands::chosen_port() const
+{
+    if (m_pending_port)
+        return m_pending_port;
+    if (!m_port_device.isEmpty())
+        return std::nullopt;
+    return m_port_number;
+}
+
+QString DeviceCommands::port_name() const
+{
+    return m_port_device.isEmpty() ? m_port_name_map(m_port_number) : m_port_device;
 }
 
 void DeviceCommands::MENU1()
@@ -63,7 +88,7 @@ void DeviceCommands::end()
 {
     m_running = false;
     if (m_pending_port)
-        m_port_number = *std::exchange(m_pending_port, std::nullopt);
+        set_port_number(*std::exchange(m_pending_port, std::nullopt));
     emit sequence_finished();
 }
 
@@ -74,7 +99,7 @@ void DeviceCommands::READ_CONFIG()
     m_form.set_busy(true);
     m_form.show_status(ui::STARTING_READ, ui::YELLOW);
     m_form.Text(ui::PANEL_NAME_BOX)->setText(QString());
-    m_session.read(m_port_name_map(m_port_number));
+    m_session.read(port_name());
 }
 
 void DeviceCommands::WRITE_CONFIG()
@@ -94,7 +119,7 @@ void DeviceCommands::WRITE_CONFIG()
         end();
         return;
     }
-    if (!m_session.write(m_port_name_map(m_port_number), *image)) {
+    if (!m_session.write(port_name(), *image)) {
         report(ui::BAD_DATA, false);
         end();
     }

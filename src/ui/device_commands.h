@@ -6,6 +6,7 @@
 #include "any_port_link.h"
 #include "com_port_dialog.h"
 #include "module_session.h"
+#include "port_argument.h"
 #include "port_names.h"
 #include "tick_timer.h"
 
@@ -27,11 +28,18 @@ public:
     // other commands must not start meanwhile.
     bool running() const { return m_running; }
 
-    // The COM port number. A change while a run holds the port takes effect when it ends.
+    // The COM port number. A change while a run holds the port takes effect when it ends, and
+    // ends the use of a port named on the command line.
     void set_port_number(qint16 port_number);
     qint16 port_number() const { return m_port_number; }
-    // The number chosen last, whether it has taken effect or still waits for the run's end.
-    qint16 chosen_port() const { return m_pending_port.value_or(m_port_number); }
+    // A port named on the command line: a COM number stays a number; any other port is used as
+    // it was resolved until a COM number is chosen. Set before the first run.
+    void set_port(const PortArgument &port);
+    // The device or network port in use instead of a COM number; empty when none is.
+    const QString &port_device() const { return m_port_device; }
+    // The number chosen last, whether it has taken effect or still waits for the run's end;
+    // nothing while a port named otherwise is in use.
+    std::optional<qint16> chosen_port() const;
     // Tests point port numbers at pseudo-terminals.
     void set_port_name_map(PortNameMap map) { m_port_name_map = std::move(map); }
 
@@ -52,6 +60,8 @@ signals:
 private:
     bool begin();
     void end();
+    // What the next run opens.
+    QString port_name() const;
     void on_progress(const SessionProgress &event);
     void on_finished(const SessionResult &result);
     void show_exchange(const SessionProgress &event);
@@ -70,6 +80,7 @@ private:
     PortNameMap m_port_name_map = platform_port_name;
     qint16 m_port_number;
     std::optional<qint16> m_pending_port;
+    QString m_port_device;
     bool m_running = false;
     bool m_closing = false;
 };

@@ -2,9 +2,10 @@
 // and the emulated module, with the failure paths of both, and the COM PORT SETTINGS window.
 
 #include "com_port_dialog.h"
-#include "ui_constants.h"
 #include "module_fixture.h"
 #include "panel_loading.h"
+#include "port_argument.h"
+#include "ui_constants.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -114,6 +115,15 @@ class TestDeviceSequences : public QObject
         return states;
     }
 
+    // Port 0: the module's device named as on the command line, with COM 2 behind it leading
+    // nowhere.
+    void use_port(int port)
+    {
+        m_fx->commands->set_port_number(qint16(port ? port : 2));
+        if (port == 0)
+            m_fx->commands->set_port(*parse_port_argument(m_fx->module->port_name(), {}));
+    }
+
     void run(bool read)
     {
         QTest::mouseClick(read ? m_fx->form->READ_CONFIG() : m_fx->form->WRITE_CONFIG(),
@@ -183,17 +193,18 @@ private slots:
         row("read, line drops at address 20",
             {true, {.drop_after = 22}, 1, {ok, port, bad}, {}, 22, 20});
         row("write, line drops after 9", {false, {.drop_after = 9}, 1, {ok, port, bad}, {}, 9, 4});
+        row("write through a device path", {false, {}, 0, {ok, PROGRAMMED}, {}, 50, 24});
     }
 
     void sequences()
     {
         QFETCH(Run, r);
         m_fx->core().set_faults(r.faults);
-        m_fx->commands->set_port_number(qint16(r.port));
+        use_port(r.port);
         QSignalSpy dropped(&m_fx->commands->link(), &SerialLink::lost);
         run(r.read);
         QCOMPARE(m_history, QStringList(r.read ? STARTING_READ : STARTING_WRITE) + r.history);
-        const bool success = r.history.last() == READ_SUCCESSFUL;
+        const bool success = r.history.last() == READ_SUCCESSFUL || r.history.last() == PROGRAMMED;
         const bool mismatch = r.history.last() == COMMUNICATIONS_OK;
         QCOMPARE(m_fx->form->status_background(), success    ? ui::GREEN
                                                   : mismatch ? ui::YELLOW
@@ -215,9 +226,9 @@ private slots:
             if (r.read && r.faults.read_values.contains(r.done))
                 expected[n - 1] = -1;
         QCOMPARE(m_fx->form->panel().positions(), expected);
-        QCOMPARE(toggles(), success ? m_other_toggles : m_full_toggles);
+        QCOMPARE(toggles(), success && r.read ? m_other_toggles : m_full_toggles);
         // A whole read leaves the window as the model says a read does.
-        if (success) {
+        if (success && r.read) {
             ModuleImage image;
             std::copy(OTHER_BYTES.begin(), OTHER_BYTES.end(), image.bytes.begin());
             QCOMPARE(m_fx->form->panel(), read_panel(image));
@@ -247,6 +258,7 @@ private slots:
     {
         Form1 &form = *m_fx->form;
         QSignalSpy started(m_fx->commands.get(), &DeviceCommands::sequence_started);
+        use_port(0); // the port change below also ends the use of the path, once the run ends
         int clicks = 0;
         // While the write waits: the four buttons and a port change through the COM window.
         QTimer::singleShot(400ms, this, [&] {
@@ -259,7 +271,7 @@ private slots:
             form.MENU1()->trigger();
             m_fx->commands->dialog()->List1()->setCurrentRow(2);
             QTest::mouseClick(m_fx->commands->dialog()->OKButton(), Qt::LeftButton);
-            QCOMPARE(m_fx->commands->port_number(), 1); // held: the open port keeps its line
+            QCOMPARE(m_fx->commands->port_number(), 2); // held: the open port keeps its line
             ++clicks;
         });
         run(false);
@@ -269,7 +281,7 @@ private slots:
         QCOMPARE(form.status_background(), ui::GREEN);
         QCOMPARE(m_fx->module_bytes(), FULL_BYTES);
         QCOMPARE(m_fx->core().exchanges(), 2 + 2 * 24);
-        QCOMPARE(m_fx->commands->port_number(), 3); // taken when the port closed
+        QCOMPARE(m_fx->commands->chosen_port().value_or(0), 3); // taken when the port closed
     }
 
     void window_closed_mid_sequence()
@@ -310,13 +322,15 @@ private slots:
 
     void com_window_data()
     {
-        QTest::addColumn<int>("port");
+        QTest::addColumn<int>("port"); // as use_port() takes it; 0 again after: still the path
         QTest::addColumn<int>("choose_row"); // -1: leave the list alone
         QTest::addColumn<bool>("ok");
         QTest::addColumn<int>("port_after");
         QTest::newRow("port 3, OK untouched") << 3 << -1 << true << 3;
         QTest::newRow("choose 5, OK") << 1 << 4 << true << 5;
         QTest::newRow("choose 2, Cancel") << 4 << 1 << false << 4;
+        QTest::newRow("device path, OK untouched") << 0 << -1 << true << 0;
+        QTest::newRow("device path, choose 4, OK") << 0 << 3 << true << 4;
     }
 
     void com_window()
@@ -326,7 +340,7 @@ private slots:
         QFETCH(bool, ok);
         QFETCH(int, port_after);
         DeviceCommands &commands = *m_fx->commands;
-        commands.set_port_number(qint16(port));
+        use_port(port);
         m_fx->form->MENU1()->trigger();
         ComPortDialog *dialog = commands.dialog();
         QVERIFY(dialog && dialog->isVisible() && !dialog->isModal());
@@ -338,7 +352,7 @@ private slots:
         if (choose_row >= 0)
             dialog->List1()->setCurrentRow(choose_row);
         QTest::mouseClick(ok ? dialog->OKButton() : dialog->CancelButton(), Qt::LeftButton);
-        QCOMPARE(commands.port_number(), port_after);
+        QCOMPARE(commands.chosen_port().value_or(0), port_after);
         QTRY_VERIFY(!commands.dialog()); // discarded
     }
 };
