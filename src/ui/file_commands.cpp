@@ -74,20 +74,38 @@ FileCommands::~FileCommands()
 
 void FileCommands::READ_FILE()
 {
-    // A device read pumps events while it loads the window, and a slow open waits for its file:
-    // a second load must not cut in.
-    if (m_form.busy() || running())
+    if (!begin_open())
         return;
-    m_form.set_busy(true);
-    m_form.hide_status();
     const QString chosen =
         m_form.prompts().open_file_name(ui::OPEN_TITLE, ui::FILE_FILTER, m_file_name);
     if (chosen.isEmpty()) {
         m_form.set_busy(false);
         return;
     }
-    m_file_name = chosen;
-    if (const std::optional<LoadedFile> file = m_loader.start(chosen)) {
+    load(chosen);
+}
+
+void FileCommands::open_file(const QString &file_name)
+{
+    if (begin_open())
+        load(file_name);
+}
+
+bool FileCommands::begin_open()
+{
+    // A device read pumps events while it loads the window, and a slow open waits for its file:
+    // a second load must not cut in.
+    if (m_form.busy() || running())
+        return false;
+    m_form.set_busy(true);
+    m_form.hide_status();
+    return true;
+}
+
+void FileCommands::load(const QString &file_name)
+{
+    m_file_name = file_name;
+    if (const std::optional<LoadedFile> file = m_loader.start(file_name)) {
         finish_open(*file);
         return;
     }
@@ -229,8 +247,8 @@ void FileCommands::WRITE_FILE()
         text = ui::SAVE_FAILED_CHECK_TEXT.arg(path, saved.reason);
         break;
     case SaveStatus::CopyKept:
-        text = ui::SAVE_FAILED_COPY_TEXT.arg(path, saved.reason,
-                                                QDir::toNativeSeparators(saved.copy));
+        text =
+            ui::SAVE_FAILED_COPY_TEXT.arg(path, saved.reason, QDir::toNativeSeparators(saved.copy));
         break;
     case SaveStatus::Ok:
         return;

@@ -26,14 +26,20 @@ public:
     const QString &file_name() const { return m_file_name; }
 
 public slots:
-    // OPEN CONFIGURATION FILE: loads a file into the window and validates it once. A file
-    // that is slow to read is loaded when it comes, or given up at the time limit.
+    // OPEN CONFIGURATION FILE: the file dialog, then the open of open_file() on the chosen file.
     void READ_FILE();
+    // Loads a file into the window and validates it once. A file that is slow to read is loaded
+    // when it comes, or given up at the time limit. Also the open of a file named at start.
+    void open_file(const QString &file_name);
     // SAVE CONFIGURATION FILE: stores the window's configuration in a file.
     void WRITE_FILE();
 
 private:
     enum class OpenResult { Done, Silent, Mismatch, NotAFile, TimedOut };
+    // Takes the window for an open; false when another load or a device read holds it.
+    bool begin_open();
+    // Loads `file_name` into the window once the open holds it.
+    void load(const QString &file_name);
     void load_finished(const LoadedFile &file);
     void finish_open(const LoadedFile &file);
     OpenResult open_into_window(const LoadedFile &file);
