@@ -1,14 +1,10 @@
-// Builds the main window and wires the commands to its buttons.
+// The window program: reads its command line, then builds and starts the window.
 
-#include "device_commands.h"
-#include "file_commands.h"
-#include "form1.h"
 #include "line_trace.h"
 #include "qt_prompts.h"
-#include "window_commands.h"
 #include "window_options.h"
+#include "window_program.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QTextStream>
 
@@ -16,7 +12,6 @@
 
 namespace
 {
-constexpr qint16 START_UP_PORT = 1; // every run starts on COM 1; nothing is remembered
 constexpr int EXIT_USAGE = 1;
 } // namespace
 
@@ -52,16 +47,10 @@ int main(int argc, char *argv[])
         err << QApplication::applicationName() << ": " << trace_error << Qt::endl;
     }
 
+    // Every run starts on COM 1 unless --port names another; nothing is remembered.
     QtPrompts prompts;
-    Form1 form(prompts);
-    prompts.set_parent(&form);
-
-    DeviceCommands device(form);
-    device.set_port_number(START_UP_PORT);
-    FileCommands files(form);
-
-    connect_window_commands(form, device, files);
-
-    form.show();
+    WindowProgram program(prompts, options);
+    prompts.set_parent(&program.form());
+    program.start();
     return QApplication::exec();
 }

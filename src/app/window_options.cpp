@@ -1,5 +1,6 @@
 #include "window_options.h"
 
+#include "device_constants.h"
 #include "line_trace.h"
 
 #include <QCoreApplication>
@@ -19,7 +20,32 @@ const QString DESCRIPTION = QStringLiteral(
 // and would need the window system to answer.
 const QStringList HELP_NAMES{QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?")};
 const QString HELP_TEXT = QStringLiteral("Displays this help and exits.");
-const QString NO_ARGUMENTS = QStringLiteral("%1 takes no arguments: %2");
+const QString PORT_OPTION = QStringLiteral("port");
+const QString PORT_VALUE = QStringLiteral("P");
+const QString PORT_HELP = QStringLiteral(
+    "Talks to the module on P instead of COM %1, until COM PORT SETTINGS chooses a number: a COM "
+    "number (%2 to %3, or COM%2 to COM%3), a device name under /dev (ttyUSB0), a path with a / in "
+    "it (from the current folder when relative), or a network port tcp://HOST:PORT or "
+    "rfc2217://HOST:PORT.");
+const QString REPLY_WAIT_OPTION = QStringLiteral("reply-wait");
+const QString REPLY_WAIT_VALUE = QStringLiteral("MS");
+const QString REPLY_WAIT_HELP = QStringLiteral(
+    "Waits up to MS milliseconds for each reply of the module (%1 to %2; %3 without this option), "
+    "for a module behind a slow adapter or network path. The pause between frames stays %4 ms.");
+const QString FILE_ARGUMENT = QStringLiteral("file");
+const QString FILE_HELP = QStringLiteral(
+    "A configuration file (.olc) to open at start, as OPEN CONFIGURATION FILE opens one.");
+const QString FILE_SYNTAX = QStringLiteral("[FILE]");
+const QString ONE_FILE = QStringLiteral("%1 opens one file at a time: %2");
+const QString BAD_PORT = QStringLiteral(
+    "--port %1: give a COM number from %2 to %3, a device name such as ttyUSB0, a path, or "
+    "tcp://HOST:PORT or rfc2217://HOST:PORT");
+const QString BAD_REPLY_WAIT =
+    QStringLiteral("--reply-wait %1: give a whole number of milliseconds from %2 to %3");
+const QString FIRST_PORT = QString::number(device::FIRST_PORT);
+const QString LAST_PORT = QString::number(device::LAST_PORT);
+const QString REPLY_WAIT_MIN = QString::number(device::REPLY_WAIT_MIN.count());
+const QString REPLY_WAIT_MAX = QString::number(device::REPLY_WAIT_MAX.count());
 
 } // namespace
 
@@ -31,7 +57,16 @@ void set_program_identity()
 
 WindowOptions::WindowOptions()
     : m_help(HELP_NAMES, HELP_TEXT), m_version(m_parser.addVersionOption()),
-      m_trace(TRACE_OPTION, TRACE_HELP, TRACE_VALUE)
+      m_trace(TRACE_OPTION, TRACE_HELP, TRACE_VALUE),
+      m_port_option(PORT_OPTION,
+                    PORT_HELP.arg(QString::number(device::START_PORT), FIRST_PORT, LAST_PORT),
+                    PORT_VALUE),
+      m_reply_wait_option(REPLY_WAIT_OPTION,
+                          REPLY_WAIT_HELP.arg(REPLY_WAIT_MIN, REPLY_WAIT_MAX,
+                                              QString::number(device::REPLY_WAIT_DEFAULT.count()),
+                                              QString::number(device::TICK.count())),
+                          REPLY_WAIT_VALUE),
+      m_reply_wait(device::REPLY_WAIT_DEFAULT)
 {
     m_parser.setApplicationDescription(DESCRIPTION);
     // The window system's own options are single-dash words (-platform, -reverse): read as
@@ -40,6 +75,9 @@ WindowOptions::WindowOptions()
     m_parser.addOption(m_help);
     // Options of the window program go here, each with its value read in read().
     m_parser.addOption(m_trace);
+    m_parser.addOption(m_port_option);
+    m_parser.addOption(m_reply_wait_option);
+    m_parser.addPositionalArgument(FILE_ARGUMENT, FILE_HELP, FILE_SYNTAX);
 }
 
 std::optional<int> WindowOptions::answer_without_window(const QStringList &arguments)
@@ -65,11 +103,29 @@ bool WindowOptions::read(const QStringList &arguments)
         m_error = m_parser.errorText();
         return false;
     }
-    if (!m_parser.positionalArguments().isEmpty()) {
-        m_error = NO_ARGUMENTS.arg(QCoreApplication::applicationName(),
-                                   m_parser.positionalArguments().join(u' '));
+    const QStringList files = m_parser.positionalArguments();
+    if (files.size() > 1) {
+        m_error = ONE_FILE.arg(QCoreApplication::applicationName(), files.join(u' '));
         return false;
     }
+    m_file_name = files.value(0);
     m_trace_destination = m_parser.value(m_trace);
+    if (m_parser.isSet(m_port_option)) {
+        const QString port = m_parser.value(m_port_option);
+        m_port = parse_port_argument(port, platform_port_name);
+        if (!m_port) {
+            m_error = BAD_PORT.arg(port, FIRST_PORT, LAST_PORT);
+            return false;
+        }
+    }
+    if (m_parser.isSet(m_reply_wait_option)) {
+        const QString wait = m_parser.value(m_reply_wait_option);
+        // What is not a whole number reads as 0, below the range.
+        m_reply_wait = std::chrono::milliseconds(wait.toInt());
+        if (m_reply_wait < device::REPLY_WAIT_MIN || m_reply_wait > device::REPLY_WAIT_MAX) {
+            m_error = BAD_REPLY_WAIT.arg(wait, REPLY_WAIT_MIN, REPLY_WAIT_MAX);
+            return false;
+        }
+    }
     return true;
 }

@@ -1,15 +1,36 @@
 // The window program's command line: --help and --version from the real program on a machine
-// without a display, and the options the window reads once the window system has taken its own.
+// without a display, the options the window reads once the window system has taken its own, and
+// the window started with a file.
 
+#include "config_record.h"
+#include "panel_notation.h"
+#include "recording_prompts.h"
 #include "window_options.h"
+#include "window_program.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace
 {
 constexpr int FINISH_MS = 30000;
+
+// What the window takes from a line it accepts: "file|port|reply wait", the port as COM n or the
+// device it was resolved to.
+QString taken(const WindowOptions &line)
+{
+    const std::optional<PortArgument> &port = line.port();
+    const QString port_text = !port ? QString() : port->com_number ? port->label : port->device;
+    return QStringList{line.file_name(), port_text, QString::number(line.reply_wait().count())}
+        .join(u'|');
 }
+} // namespace
 
 class TestCommandLine : public QObject
 {
@@ -58,12 +79,29 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QString>("error");
-        QTest::newRow("none") << QStringList{} << true << QString();
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--bogus")} << false
-                                        << QStringLiteral("Unknown option 'bogus'.");
-        QTest::newRow("a word") << QStringList{QStringLiteral("north.olc")} << false
-                                << QStringLiteral("converter-config takes no arguments: north.olc");
+        QTest::addColumn<QString>("outcome"); // taken() when accepted, else the error
+        const auto row = [](const char *name, const QString &line, bool accepted,
+                            const QString &outcome) {
+            QTest::newRow(name) << line.split(u' ', Qt::SkipEmptyParts) << accepted << outcome;
+        };
+        const QString bad_port = u"--port %1: give a COM number from 1 to 5, a device name such "
+                                 u"as ttyUSB0, a path, or tcp://HOST:PORT or rfc2217://HOST:PORT"_s;
+        const QString bad_wait =
+            u"--reply-wait %1: give a whole number of milliseconds from 100 to 2000"_s;
+        row("none", {}, true, u"||100"_s);
+        row("unknown option", u"--bogus"_s, false, u"Unknown option 'bogus'."_s);
+        row("a file", u"north.olc"_s, true, u"north.olc||100"_s);
+        row("two files", u"a.olc b.olc"_s, false,
+            u"converter-config opens one file at a time: a.olc b.olc"_s);
+        row("COM number", u"--port com3"_s, true, u"|COM3|100"_s);
+        row("device name", u"--port ttyUSB0"_s, true, u"|/dev/ttyUSB0|100"_s);
+        row("relative path", u"--port pty/e1 south.olc"_s, true,
+            u"south.olc|"_s + QDir::current().absoluteFilePath(u"pty/e1"_s) + u"|100"_s);
+        row("network port", u"--port rfc2217://[::1]:2001"_s, true, u"|rfc2217://[::1]:2001|100"_s);
+        row("COM 6", u"--port COM6"_s, false, bad_port.arg(u"COM6"_s));
+        row("longest reply wait", u"--reply-wait 2000"_s, true, u"||2000"_s);
+        row("reply wait below a tick", u"--reply-wait 99"_s, false, bad_wait.arg(u"99"_s));
+        row("reply wait not a number", u"--reply-wait 1s"_s, false, bad_wait.arg(u"1s"_s));
     }
     void options_for_the_window()
     {
@@ -72,9 +110,39 @@ private slots:
         QCoreApplication::setApplicationName(QStringLiteral("converter-config"));
         WindowOptions line;
         QCOMPARE(line.read(QStringList{QStringLiteral("converter-config")} + arguments), accepted);
-        QTEST(line.error_text(), "error");
+        QTEST(accepted ? taken(line) : line.error_text(), "outcome");
+    }
+
+    // Started with a file, the window shows it as OPEN CONFIGURATION FILE would, with the same
+    // check after it, and its file dialogs start from that name; and it uses the port given.
+    void opens_the_file_it_was_started_with()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(u"north.olc"_s);
+        QFile record(file);
+        QVERIFY(record.open(QIODevice::WriteOnly));
+        record.write(write_config_record(record_of(u"IN1=B3.B OUT1=B3.B IN2=A1 OUT2=C3"_s)).bytes);
+        record.close();
+        RecordingPrompts given_prompts, clicked_prompts;
+        WindowOptions given_line, plain_line;
+        QVERIFY(given_line.read({u"converter-config"_s, u"--port"_s, u"ttyUSB0"_s, file}));
+        QVERIFY(plain_line.read({u"converter-config"_s}));
+        WindowProgram given(given_prompts, given_line), clicked(clicked_prompts, plain_line);
+        given.start();
+        clicked.start();
+        clicked_prompts.file_answers = {file};
+        QTest::mouseClick(clicked.form().READ_FILE(), Qt::LeftButton);
+        QTRY_VERIFY(!given.files().running() && !clicked.files().running());
+
+        QCOMPARE(given.form().panel(), clicked.form().panel());
+        QCOMPARE(given_prompts.messages.size(), 1); // IN-1 names its own OUT-1
+        QCOMPARE(clicked_prompts.messages.size(), 1);
+        QCOMPARE(given_prompts.messages[0].text, clicked_prompts.messages[0].text);
+        QCOMPARE(given.device().port_device(), u"/dev/ttyUSB0"_s);
+        QTest::mouseClick(given.form().READ_FILE(), Qt::LeftButton);
+        QCOMPARE(given_prompts.file_requests.value(0).file_name, file);
     }
 };
 
-QTEST_GUILESS_MAIN(TestCommandLine)
+QTEST_MAIN(TestCommandLine)
 #include "tst_window_options.moc"
