@@ -5,6 +5,8 @@ set(CONVERTER_PACKAGE_NAME converter-config)
 set(CONVERTER_MAINTAINER "Converter configuration team <converter-config@example.org>")
 # AppStream wants a reverse domain name for the application.
 set(CONVERTER_APP_ID org.example.converter_config)
+# The media type of .olc files, which the desktop entry opens.
+set(CONVERTER_MEDIA_TYPE application/x-converter-config)
 set(CONVERTER_DEB_RELEASE 1)
 set(CONVERTER_DEB_VERSION ${PROJECT_VERSION}-${CONVERTER_DEB_RELEASE})
 set(CONVERTER_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CONVERTER_PACKAGE_NAME})

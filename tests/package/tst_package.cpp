@@ -3,6 +3,7 @@
 // and lintian. Skips where the packaging tools are not installed.
 
 #include <QDir>
+#include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QStandardPaths>
@@ -116,21 +117,42 @@ private slots:
     void files_in_the_package_data()
     {
         QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("lines"); // lines the file must hold
+        const auto row = [](const char *name, const QString &path, const QStringList &lines = {}) {
+            QTest::newRow(name) << path << lines;
+        };
         for (const QString &program : programs())
-            QTest::newRow(qPrintable(program)) << BIN_DIR + program;
-        QTest::newRow("desktop entry")
-            << QStringLiteral("usr/share/applications/converter-config.desktop");
-        QTest::newRow("icon") << QStringLiteral(
-            "usr/share/icons/hicolor/scalable/apps/converter-config.svg");
-        QTest::newRow("AppStream") << QStringLiteral("usr/share/metainfo/" APP_ID ".metainfo.xml");
-        QTest::newRow("copyright") << DOC_DIR + QStringLiteral("copyright");
-        QTest::newRow("changelog") << DOC_DIR + QStringLiteral("changelog.Debian.gz");
-        QTest::newRow("udev rule") << DOC_DIR + QStringLiteral("99-converter-usb-serial.rules");
+            row(qPrintable(program), BIN_DIR + program);
+        // A double click on a .olc file opens it in the window.
+        row("desktop entry", QStringLiteral("usr/share/applications/converter-config.desktop"),
+            {QStringLiteral("Exec=converter-config %f"),
+             QStringLiteral("MimeType=" MEDIA_TYPE ";")});
+        row("file type", QStringLiteral("usr/share/mime/packages/converter-config.xml"),
+            {QStringLiteral("<mime-type type=\"" MEDIA_TYPE "\">"),
+             QStringLiteral("<comment>Data converter configuration</comment>"),
+             QStringLiteral("<icon name=\"converter-config\"/>"),
+             QStringLiteral("<glob pattern=\"*.olc\"/>")});
+        row("icon", QStringLiteral("usr/share/icons/hicolor/scalable/apps/converter-config.svg"));
+        row("AppStream", QStringLiteral("usr/share/metainfo/" APP_ID ".metainfo.xml"),
+            {QStringLiteral("<mediatype>" MEDIA_TYPE "</mediatype>")});
+        row("copyright", DOC_DIR + QStringLiteral("copyright"));
+        row("changelog", DOC_DIR + QStringLiteral("changelog.Debian.gz"));
+        row("udev rule", DOC_DIR + QStringLiteral("99-converter-usb-serial.rules"));
     }
     void files_in_the_package()
     {
         QFETCH(QString, path);
+        QFETCH(QStringList, lines);
         QVERIFY2(m_entries.contains(path), qPrintable(m_entries.keys().join(u'\n')));
+        if (lines.isEmpty())
+            return;
+        QFile file(QDir(m_root).filePath(path));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QStringList held;
+        for (const QByteArray &line : file.readAll().split('\n'))
+            held << QString::fromUtf8(line.trimmed());
+        for (const QString &line : lines)
+            QVERIFY2(held.contains(line), qPrintable(path + QStringLiteral(": ") + line));
     }
 
     void every_entry_belongs_to_root_with_plain_modes()
@@ -169,8 +191,14 @@ private slots:
     void manual_pages_data()
     {
         QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("sections"); // beyond those help2man makes from --help
         for (const QString &program : programs())
-            QTest::newRow(qPrintable(program)) << program;
+            QTest::newRow(qPrintable(program))
+                << program
+                << (program == QStringLiteral("converter-config")
+                        ? QStringList{QStringLiteral("\"COM PORTS\""), QStringLiteral("EXAMPLES"),
+                                      QStringLiteral("\"EXIT STATUS\"")}
+                        : QStringList());
     }
     void manual_pages()
     {
@@ -189,6 +217,10 @@ private slots:
                  qPrintable(text.output));
         QVERIFY(text.output.contains(QStringLiteral("\\-\\-help")));
         QVERIFY(text.output.contains(QStringLiteral(CONVERTER_VERSION)));
+        QFETCH(QStringList, sections);
+        for (const QString &section : sections)
+            QVERIFY2(text.output.contains(QStringLiteral(".SH %1\n").arg(section)),
+                     qPrintable(section));
     }
 
     void unpacked_programs_run_without_a_display_data()
