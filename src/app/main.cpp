@@ -12,7 +12,6 @@
 
 namespace
 {
-constexpr int EXIT_USAGE = 1;
 } // namespace
 
 int main(int argc, char *argv[])

@@ -94,6 +94,11 @@ std::optional<int> WindowOptions::answer_without_window(const QStringList &argum
             << Qt::endl;
         return EXIT_SUCCESS;
     }
+    // A value the program cannot use is refused here too, where no display is needed to say so.
+    if (!read_values()) {
+        QTextStream(stderr) << QCoreApplication::applicationName() << ": " << m_error << Qt::endl;
+        return EXIT_USAGE;
+    }
     return std::nullopt;
 }
 
@@ -109,6 +114,11 @@ bool WindowOptions::read(const QStringList &arguments)
         return false;
     }
     m_file_name = files.value(0);
+    return read_values();
+}
+
+bool WindowOptions::read_values()
+{
     m_trace_destination = m_parser.value(m_trace);
     if (m_parser.isSet(m_port_option)) {
         const QString port = m_parser.value(m_port_option);

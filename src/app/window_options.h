@@ -9,13 +9,17 @@
 #include <chrono>
 #include <optional>
 
+// A command line the window program cannot run exits with this.
+constexpr int EXIT_USAGE = 1;
+
 class WindowOptions
 {
 public:
     WindowOptions();
 
-    // Answers --help or --version on standard output and returns the exit code when the
-    // arguments ask for one of them. Needs a QCoreApplication, not a window system.
+    // Answers --help or --version on standard output, or refuses a --port or --reply-wait it
+    // cannot use on standard error, and returns the exit code; nothing when the window is to
+    // start. Needs a QCoreApplication, not a window system.
     std::optional<int> answer_without_window(const QStringList &arguments);
     // Reads the options for the window, once the window system has taken its own (-platform,
     // -style, ...) out of `arguments`. False, with error_text(), on an option it does not know,
@@ -31,6 +35,9 @@ public:
     QString file_name() const { return m_file_name; }
 
 private:
+    // The values of the options, from the last parse.
+    bool read_values();
+
     QCommandLineParser m_parser;
     QString m_error;
     QCommandLineOption m_help;
