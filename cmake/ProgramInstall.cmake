@@ -1,8 +1,10 @@
-# converter_install_program(<target> SUMMARY "<what the program is, in a few words>")
+# converter_install_program(<target> SUMMARY "<what the program is, in a few words>"
+#                           [INCLUDE <file with more sections for the manual page>])
 #
 # Installs a program on the PATH with a manual page made from its --help and --version
-# (help2man runs the built program, so --help must work without a display). Adding a program
-# to the package is this one call beside its add_executable().
+# (help2man runs the built program, so --help must work without a display), and the sections of
+# the INCLUDE file in help2man's format (examples, exit status, ...). Adding a program to the
+# package is this one call beside its add_executable().
 
 find_program(HELP2MAN_PROGRAM help2man)
 find_program(GZIP_PROGRAM gzip REQUIRED)
@@ -23,7 +25,7 @@ execute_process(COMMAND date -u -R -d "${CONVERTER_RELEASE_DATE} 12:00"
                 COMMAND_ERROR_IS_FATAL ANY)
 
 function(converter_install_program target)
-  cmake_parse_arguments(P "" "SUMMARY" "" ${ARGN})
+  cmake_parse_arguments(P "" "SUMMARY;INCLUDE" "" ${ARGN})
   if(NOT P_SUMMARY)
     message(FATAL_ERROR "converter_install_program(${target}): SUMMARY is missing")
   endif()
@@ -35,6 +37,10 @@ function(converter_install_program target)
     return()
   endif()
 
+  set(include_args)
+  if(P_INCLUDE)
+    set(include_args --include=${P_INCLUDE})
+  endif()
   set(man_dir ${CMAKE_BINARY_DIR}/man)
   set(page ${man_dir}/${target}.1)
   add_custom_command(
@@ -45,9 +51,9 @@ function(converter_install_program target)
     COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${CONVERTER_RELEASE_EPOCH}
             ASAN_OPTIONS=detect_leaks=0
             ${HELP2MAN_PROGRAM} --no-info --section=1 --name=${P_SUMMARY} --output=${page}
-            $<TARGET_FILE:${target}>
+            ${include_args} $<TARGET_FILE:${target}>
     COMMAND ${GZIP_PROGRAM} -9nf ${page}
-    DEPENDS ${target}
+    DEPENDS ${target} ${P_INCLUDE}
     COMMENT "Manual page of ${target}"
     VERBATIM)
   add_custom_target(${target}_manual_page ALL DEPENDS ${page}.gz)

@@ -4,7 +4,6 @@
 #include "file_texts.h"
 #include "json_report.h"
 #include "line_trace.h"
-#include "memory_map.h"
 #include "record_file.h"
 #include "text_report.h"
 
@@ -178,7 +177,8 @@ void CliWorker::interrupt()
         return;
     m_interrupted = true;
     m_input_reader.reset();
-    // Each run ends at once and the last one reports through runs_finished().
+    // The station reports at once; each run ends at once and the last one reports through
+    // runs_finished().
     if (m_station) {
         m_station->stop();
         station_stopped();

@@ -352,9 +352,6 @@ void TestCli::show_data()
         u"slots/0/input/channel=3"_s, u"slots/0/input/loop=DATA-B"_s,
         u"slots/0/input/designation=FIRE ALARM, MAIN"_s, u"slots/0/output/channel=2"_s,
         u"slots/2/slot=3"_s, u"slots/2/input=null"_s, u"slots/2/output=null"_s, u"exit_code=0"_s});
-    row("incomplete output", record(u"IN5=P10 OUT5=#160"_s), true, 0, {u"slots/4/input/module=P"_s,
-        u"slots/4/input/channel=10"_s, u"slots/4/output/module=null"_s,
-        u"slots/4/output/channel=null"_s, u"slots/9/output=null"_s});
     row("damaged", record(NORTH).left(100), true, 1, {u"problems/0/kind=damaged"_s,
         u"file=-"_s, u"exit_code=1"_s},
         u"-: FILE/MODEL MIS-MATCH: the file ends before its 46th field\n"_s);
