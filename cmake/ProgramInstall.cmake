@@ -1,10 +1,10 @@
 # converter_install_program(<target> SUMMARY "<what the program is, in a few words>"
-#                           [INCLUDE <file of extra sections>])
+#                           [INCLUDE <file with more sections for the manual page>])
 #
 # Installs a program on the PATH with a manual page made from its --help and --version
-# (help2man runs the built program, so --help must work without a display), plus the sections
-# of the INCLUDE file in help2man's format ("[EXAMPLES]" then roff text). Adding a program
-# to the package is this one call beside its add_executable().
+# (help2man runs the built program, so --help must work without a display), and the sections of
+# the INCLUDE file in help2man's format (examples, exit status, ...). Adding a program to the
+# package is this one call beside its add_executable().
 
 find_program(HELP2MAN_PROGRAM help2man)
 find_program(GZIP_PROGRAM gzip REQUIRED)
@@ -37,12 +37,12 @@ function(converter_install_program target)
     return()
   endif()
 
+  set(include_args)
+  if(P_INCLUDE)
+    set(include_args --include=${P_INCLUDE})
+  endif()
   set(man_dir ${CMAKE_BINARY_DIR}/man)
   set(page ${man_dir}/${target}.1)
-  set(include_option)
-  if(P_INCLUDE)
-    set(include_option --include=${P_INCLUDE})
-  endif()
   add_custom_command(
     OUTPUT ${page}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${man_dir}
@@ -50,8 +50,8 @@ function(converter_install_program target)
     # sanitizer build spoils the text.
     COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${CONVERTER_RELEASE_EPOCH}
             ASAN_OPTIONS=detect_leaks=0
-            ${HELP2MAN_PROGRAM} --no-info --section=1 --name=${P_SUMMARY} ${include_option}
-            --output=${page} $<TARGET_FILE:${target}>
+            ${HELP2MAN_PROGRAM} --no-info --section=1 --name=${P_SUMMARY} --output=${page}
+            ${include_args} $<TARGET_FILE:${target}>
     COMMAND ${GZIP_PROGRAM} -9nf ${page}
     DEPENDS ${target} ${P_INCLUDE}
     COMMENT "Manual page of ${target}"

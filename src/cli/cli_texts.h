@@ -22,6 +22,9 @@ inline const QString SHOW = QStringLiteral("show");
 inline const QString WRITE = QStringLiteral("write");
 inline const QString READ = QStringLiteral("read");
 inline const QString VERIFY = QStringLiteral("verify");
+inline const QString PROBE = QStringLiteral("probe");
+inline const QString PORTS = QStringLiteral("ports");
+inline const QString STATION = QStringLiteral("station");
 inline const QString OPTION_PORT = QStringLiteral("port");
 inline const QString OPTION_NAME = QStringLiteral("name");
 inline const QString OPTION_OUTPUT = QStringLiteral("output");
@@ -29,6 +32,8 @@ inline const QString OPTION_OUTPUT_SHORT = QStringLiteral("o");
 inline const QString OPTION_FORCE = QStringLiteral("force");
 inline const QString OPTION_JSON = QStringLiteral("json");
 inline const QString OPTION_TRACE = QStringLiteral("trace");
+inline const QString OPTION_LOG = QStringLiteral("log");
+inline const QString OPTION_REPLY_WAIT = QStringLiteral("reply-wait");
 inline const QString OPTION_QUIET = QStringLiteral("quiet");
 inline const QString OPTION_HELP = QStringLiteral("help");
 inline const QString OPTION_HELP_SHORT = QStringLiteral("h");
@@ -51,16 +56,23 @@ inline const QString DESCRIPTION = QStringLiteral(
     "  read --port P --name PANEL -o FILE  read a module and save what the window would save\n"
     "  read --port P                       read a module and show it as show shows a file\n"
     "  verify FILE --port P [--port P...]  list what each module holds differently\n"
+    "  probe --port P [--port P...]        which ports have a module (handshake and identity)\n"
+    "  ports                               this machine's serial ports and COM 1 to 5\n"
+    "  station FILE --port P [--port P...] --log LOG\n"
+    "                                      program each module plugged into a port, one after\n"
+    "                                      another, and log each one; Ctrl-C ends\n"
     "\n"
     "FILE - is standard input. P is a COM number (1 to 5, or COM1 to COM5), a device name\n"
-    "under /dev (ttyUSB0), or a path with a / in it, from the current folder when relative.\n"
+    "under /dev (ttyUSB0), a path with a / in it, from the current folder when relative, or a\n"
+    "network port: tcp://HOST:PORT (raw) or rfc2217://HOST:PORT (telnet serial port control).\n"
     "Exit codes: 0 all well, 1 a problem in a file or a module, 2 a usage, file or output\n"
-    "error, 130 interrupted (Ctrl-C, SIGTERM, SIGHUP).");
+    "error, 130 interrupted (Ctrl-C, SIGTERM, SIGHUP; station ends with 0 or 1).");
 inline const QString COMMAND_ARGUMENT = QStringLiteral("command");
-inline const QString COMMAND_ARGUMENT_HELP = QStringLiteral("check, show, write, read or verify.");
+inline const QString COMMAND_ARGUMENT_HELP =
+    QStringLiteral("check, show, write, read, verify, probe, ports or station.");
 inline const QString COMMAND_SYNTAX = QStringLiteral("COMMAND [FILE...]");
-inline const QString PORT_HELP =
-    QStringLiteral("A module's port: COM number, device name or path. Repeat for several modules.");
+inline const QString PORT_HELP = QStringLiteral(
+    "A module's port: COM number, device name, path or network port. Repeat for several.");
 inline const QString NAME_HELP =
     QStringLiteral("read: the panel name (at most 12 characters); needed with -o.");
 inline const QString OUTPUT_HELP =
@@ -69,11 +81,17 @@ inline const QString FORCE_HELP = QStringLiteral("read: replace an existing file
 inline const QString JSON_HELP = QStringLiteral("One JSON document on standard output.");
 inline const QString TRACE_HELP =
     QStringLiteral("Log the line traffic to FILE (\"-\" for standard error).");
+inline const QString LOG_HELP = QStringLiteral(
+    "write, station: append one JSON line per programmed module to FILE (needed by station).");
+inline const QString REPLY_WAIT_HELP = QStringLiteral(
+    "Wait up to MS milliseconds for each reply (100 to 2000, default 100): a slow adapter or "
+    "network path.");
 inline const QString QUIET_HELP = QStringLiteral("No progress lines: only the results.");
 inline const QString HELP_HELP = QStringLiteral("Show this help.");
 inline const QString VERSION_HELP = QStringLiteral("Show the version.");
 inline const QString PORT_VALUE = QStringLiteral("P");
 inline const QString NAME_VALUE = QStringLiteral("PANEL");
+inline const QString MS_VALUE = QStringLiteral("MS");
 inline const QString FILE_VALUE = QStringLiteral("FILE");
 inline const QString USAGE_START = QStringLiteral("Usage: ");
 inline const QString USAGE_OPTIONS = QStringLiteral(" [options]");
@@ -86,6 +104,12 @@ inline const QString UNKNOWN_OPTION = QStringLiteral("unknown option \"%1\" (try
 inline const QString NEEDS_FILES = QStringLiteral("%1: name at least one file");
 inline const QString NEEDS_ONE_FILE = QStringLiteral("%1: name exactly one file");
 inline const QString TAKES_NO_FILE = QStringLiteral("%1: takes no file argument (\"%2\"); use -o");
+inline const QString TAKES_NO_FILES = QStringLiteral("%1: takes no file argument (\"%2\")");
+inline const QString NEEDS_LOG = QStringLiteral("%1: name the log with --log FILE");
+inline const QString BAD_REPLY_WAIT =
+    QStringLiteral("--reply-wait %1: give the milliseconds to wait for a reply, from %2 to %3");
+inline const QString BAD_NETWORK_PORT =
+    QStringLiteral("--port %1: a network port is tcp://HOST:PORT or rfc2217://HOST:PORT");
 inline const QString NEEDS_PORT = QStringLiteral("%1: name a port with --port");
 inline const QString NEEDS_ONE_PORT = QStringLiteral("%1: name exactly one port");
 inline const QString NEEDS_NAME = QStringLiteral("%1: -o saves a panel name: give it with --name");
@@ -113,6 +137,10 @@ inline const QString OUTPUT_UNUSABLE = QStringLiteral("%1: cannot be saved: %2; 
 inline const QString OUTPUT_FAILED =
     QStringLiteral("standard output failed (%1); what it could not take follows here");
 inline const QString TRACE_FAILED = QStringLiteral("--trace %1");
+inline const QString LOG_FAILED = QStringLiteral("--log %1: %2");
+inline const QString LOG_NOT_WRITTEN =
+    QStringLiteral("--log %1: a module's line could not be written: %2");
+inline const QString NO_READER = QStringLiteral("a named pipe that no program is reading");
 inline const QString ERROR_LINE = QStringLiteral("%1: %2");
 
 // Files.
@@ -221,5 +249,32 @@ inline const QString INTERRUPTED_SUMMARY = QStringLiteral("interrupted; ports cl
 inline const QString INTERRUPTED_PARTLY =
     QStringLiteral("interrupted; ports closed; may be partly programmed: %1");
 inline const QString FAILED_SUMMARY = QStringLiteral("%1 of %2 modules failed");
+
+// probe and ports.
+inline const QString RESOLVES_TO = QStringLiteral(" -> ");
+inline const QString MODULE_FOUND = QStringLiteral("a data converter module (identity %1)");
+inline const QString NO_SERIAL_PORTS = QStringLiteral("no serial ports found");
+inline const QString PORTS_DEVICE = QStringLiteral("DEVICE");
+inline const QString PORTS_DESCRIPTION = QStringLiteral("DESCRIPTION");
+inline const QString PORTS_MANUFACTURER = QStringLiteral("MANUFACTURER");
+inline const QString PORTS_USB_ID = QStringLiteral("USB ID");
+inline const QString PORTS_SERIAL = QStringLiteral("SERIAL NUMBER");
+inline const QString PORTS_COM = QStringLiteral("COM");
+inline const QString PORTS_EXISTS = QStringLiteral("EXISTS");
+inline const QString USB_ID = QStringLiteral("%1:%2");
+constexpr int USB_ID_DIGITS = 4;
+inline const QString YES = QStringLiteral("yes");
+inline const QString NO = QStringLiteral("no");
+
+// station.
+inline const QString STATION_WAITING =
+    QStringLiteral("programming %1 on %2; plug in the modules, Ctrl-C ends");
+inline const QString STATION_FOUND = QStringLiteral("%1: module found, programming");
+inline const QString STATION_PASS = QStringLiteral("PASS %1: %2");
+inline const QString STATION_FAIL = QStringLiteral("FAIL %1: %2");
+inline const QString STATION_REMOVED = QStringLiteral("%1: module removed, waiting for the next");
+inline const QString STATION_TALLY = QStringLiteral("%1: %2 passed, %3 failed");
+inline const QString STATION_TOTAL = QStringLiteral("all ports: %1 passed, %2 failed");
+constexpr QChar BELL = u'\a';
 
 } // namespace cli

@@ -5,11 +5,12 @@
 #include "json_report.h"
 #include "line_trace.h"
 #include "record_file.h"
-#include "run_report.h"
-#include "slot_table.h"
+#include "text_report.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QSerialPortInfo>
 
 using namespace cli;
 
@@ -54,6 +55,33 @@ QString kind_words(FileKind kind)
     return OTHER_KIND;
 }
 
+// What a link leads to in the end; empty when the name is no link.
+QString link_target(const QString &device)
+{
+    const QFileInfo info(device);
+    return info.isSymLink() ? info.canonicalFilePath() : QString();
+}
+
+// The USB serial number of the adapter behind a serial device, when the system knows one.
+std::optional<QString> adapter_serial(const QString &device)
+{
+    if (port_address(device).scheme != PortScheme::Serial)
+        return std::nullopt;
+    const QString target = QFileInfo(device).canonicalFilePath();
+    const auto ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : ports)
+        if (info.systemLocation() == target && !info.serialNumber().isEmpty())
+            return info.serialNumber();
+    return std::nullopt;
+}
+
+// Now, as local time with its offset from UTC written out.
+QDateTime local_time()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    return now.toOffsetFromUtc(now.offsetFromUtc());
+}
+
 } // namespace
 
 CliWorker::CliWorker(const Streams &streams, PortNameMap port_names, QObject *parent)
@@ -86,8 +114,12 @@ void CliWorker::start(const QStringList &arguments)
         break;
     }
     m_line = parsed.command_line;
-    m_json.insert(json_key::COMMAND, command_name(m_line.command));
-    if (!m_line.quiet) {
+    m_result.command = m_line.command;
+    m_runs.set_reply_wait(m_line.reply_wait);
+    const bool shows_progress = m_line.command == CliCommand::Write ||
+                                m_line.command == CliCommand::Read ||
+                                m_line.command == CliCommand::Verify;
+    if (!m_line.quiet && shows_progress) {
         // With --json, standard output carries the document alone.
         QTextStream &progress = m_line.json ? m_streams.err : m_streams.out;
         m_progress.emplace(progress, m_line.json ? m_streams.err_terminal : m_streams.out_terminal,
@@ -127,6 +159,15 @@ void CliWorker::run_command()
     case CliCommand::Verify:
         verify();
         break;
+    case CliCommand::Probe:
+        probe();
+        break;
+    case CliCommand::Ports:
+        ports();
+        break;
+    case CliCommand::Station:
+        station();
+        break;
     }
 }
 
@@ -136,11 +177,16 @@ void CliWorker::interrupt()
         return;
     m_interrupted = true;
     m_input_reader.reset();
-    // Each run ends at once and the last one reports through runs_finished().
-    if (m_runs.running())
+    // The station reports at once; each run ends at once and the last one reports through
+    // runs_finished().
+    if (m_station) {
+        m_station->stop();
+        station_stopped();
+    } else if (m_runs.running()) {
         m_runs.abort();
-    else
+    } else {
         finish(EXIT_INTERRUPTED);
+    }
 }
 
 // Commands on files ------------------------------------------------------------------------------
@@ -148,95 +194,99 @@ void CliWorker::interrupt()
 void CliWorker::check()
 {
     int exit_code = EXIT_OK;
-    QJsonArray files;
+    auto &check = m_result.body.emplace<CheckResult>();
     for (const QString &path : std::as_const(m_line.files)) {
-        QJsonObject file{{json_key::FILE_PATH, path}};
         QString error;
         const std::optional<RecordCheck> checked = load_and_check(path, &error);
-        if (!checked) {
-            m_streams.err << ERROR_LINE.arg(PROGRAM_NAME, FILE_UNREADABLE.arg(path, error))
-                          << Qt::endl;
-            file.insert(json_key::STATUS, json_value::UNREADABLE);
-            file.insert(json_key::ERROR, error);
-            files.append(file);
+        check.files.append({path, error, checked ? checked->problems : QList<RecordProblem>()});
+        if (!checked)
             exit_code = std::max(exit_code, EXIT_USAGE);
-            continue;
-        }
-        if (!m_line.json) {
-            if (checked->sound())
-                print(FILE_SOUND.arg(path));
-            report_problems(m_streams.out, path, checked->problems);
-        }
-        file.insert(json_key::STATUS, checked->sound() ? json_value::SOUND : json_value::PROBLEMS);
-        file.insert(json_key::PROBLEMS, problems_json(checked->problems));
-        files.append(file);
-        if (!checked->sound())
+        else if (!checked->sound())
             exit_code = std::max(exit_code, EXIT_PROBLEM);
     }
-    m_json.insert(json_key::FILES, files);
     finish(exit_code);
 }
 
 void CliWorker::show()
 {
-    const QString &path = m_line.files.first();
-    const auto checked = check_file(path);
+    auto &show = m_result.body.emplace<ShowResult>();
+    show.file = m_line.files.first();
+    const auto checked = check_file(show.file);
     if (!checked)
         return;
-    m_json.insert(json_key::FILE_PATH, path);
     if (!checked->opens()) {
-        report_problems(m_streams.err, path, checked->problems);
-        m_json.insert(json_key::PROBLEMS, problems_json(checked->problems));
+        show.problems = checked->problems;
         finish(EXIT_PROBLEM);
         return;
     }
-    print_table(checked->panel());
+    show.panel = checked->panel();
     finish(EXIT_OK);
 }
 
-void CliWorker::print_table(const Panel &panel)
+void CliWorker::ports()
 {
-    if (!m_line.json)
-        for (const QString &line : slot_table(panel))
-            print(line);
-    m_json.insert(json_key::PANEL, panel.name);
-    m_json.insert(json_key::SLOTS, slots_json(panel));
+    auto &ports = m_result.body.emplace<PortsResult>();
+    // What the system lists; nothing is opened.
+    const auto available = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : available) {
+        SerialPortEntry entry{info.systemLocation(), info.description(), info.manufacturer(),
+                              info.serialNumber(),   std::nullopt,       std::nullopt};
+        if (info.hasVendorIdentifier())
+            entry.vendor_id = info.vendorIdentifier();
+        if (info.hasProductIdentifier())
+            entry.product_id = info.productIdentifier();
+        ports.serial_ports.append(entry);
+    }
+    for (qint16 n = device::FIRST_PORT; n <= device::LAST_PORT; ++n) {
+        const QString device = m_port_names(n);
+        ports.com_ports.append({n, device, link_target(device), QFileInfo::exists(device)});
+    }
+    finish(EXIT_OK);
 }
 
 // Commands on modules ----------------------------------------------------------------------------
 
-void CliWorker::write()
+std::optional<ModuleImage> CliWorker::file_to_program(const QString &path,
+                                                      std::optional<QList<RecordProblem>> &refused)
 {
-    const QString &path = m_line.files.first();
-    const auto checked = check_file(path);
+    QByteArray bytes;
+    const auto checked = check_file(path, &bytes);
     if (!checked)
-        return;
-    m_json.insert(json_key::FILE_PATH, path);
+        return std::nullopt;
     // The window would refuse, or undo, every one of these before writing.
     if (!checked->sound()) {
-        report_problems(m_streams.err, path, checked->problems);
-        m_streams.err << REFUSED.arg(path) << Qt::endl;
-        m_json.insert(json_key::PROBLEMS, problems_json(checked->problems));
+        refused = checked->problems;
         finish(EXIT_PROBLEM);
-        return;
+        return std::nullopt;
     }
-    if (!start_trace())
+    if (!open_log() || !start_trace())
+        return std::nullopt;
+    m_sha256 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    return image_to_write(checked->panel());
+}
+
+void CliWorker::write()
+{
+    auto &write = m_result.body.emplace<WriteResult>();
+    write.file = m_line.files.first();
+    const auto image = file_to_program(write.file, write.refused);
+    if (!image)
         return;
-    m_image = *image_to_write(checked->panel());
+    m_image = write.image = *image;
     start_runs(SessionKind::Write, m_image);
 }
 
 void CliWorker::read()
 {
-    m_json.insert(json_key::PANEL, m_line.name);
-    if (!m_line.output.isEmpty()) {
-        m_json.insert(json_key::FILE_PATH, m_line.output);
-        // Asked before the module is touched, so a refusal costs nothing.
+    auto &read = m_result.body.emplace<ReadResult>();
+    read.name = m_line.name;
+    read.output = m_line.output;
+    // Asked before the module is touched, so a refusal costs nothing.
+    if (!read.output.isEmpty())
         if (const auto refusal = output_refusal()) {
             stop_with_error(*refusal);
             return;
         }
-    }
     if (!start_trace())
         return;
     start_runs(SessionKind::Read);
@@ -259,28 +309,35 @@ std::optional<QString> CliWorker::output_refusal() const
 
 void CliWorker::verify()
 {
-    const QString &path = m_line.files.first();
-    const auto checked = check_file(path);
+    auto &verify = m_result.body.emplace<VerifyResult>();
+    verify.file = m_line.files.first();
+    const auto checked = check_file(verify.file);
     if (!checked)
         return;
-    m_json.insert(json_key::FILE_PATH, path);
     // The module is compared with what the window holds once the file is open and checked; a
     // file it cannot open, or would not write, cannot be compared.
     const auto image =
         checked->opens() ? image_to_write(checked->panel()) : std::optional<ModuleImage>();
     if (!image) {
-        report_problems(m_streams.err, path, checked->problems);
-        m_streams.err << CANNOT_VERIFY.arg(path) << Qt::endl;
-        m_json.insert(json_key::PROBLEMS, problems_json(checked->problems));
+        verify.problems = checked->problems;
         finish(EXIT_PROBLEM);
         return;
     }
     m_expected = checked->panel();
-    m_image = *image;
-    m_json.insert(json_key::EXPECTED, bytes_json(m_image));
+    verify.expected = *image;
     if (!start_trace())
         return;
     start_runs(SessionKind::Read);
+}
+
+void CliWorker::probe()
+{
+    auto &probe = m_result.body.emplace<ProbeResult>();
+    for (const PortArgument &port : std::as_const(m_line.ports))
+        probe.targets << link_target(port.device);
+    if (!start_trace())
+        return;
+    start_runs(SessionKind::Probe);
 }
 
 void CliWorker::start_runs(SessionKind kind, const ModuleImage &image)
@@ -290,79 +347,74 @@ void CliWorker::start_runs(SessionKind kind, const ModuleImage &image)
         labels << port.label;
     if (m_progress)
         m_progress->begin(labels, kind);
-    if (kind == SessionKind::Read)
+    switch (kind) {
+    case SessionKind::Read:
         m_runs.read(m_line.ports);
-    else
+        break;
+    case SessionKind::Write:
         m_runs.write(m_line.ports, image);
+        break;
+    case SessionKind::Probe:
+        m_runs.probe(m_line.ports);
+        break;
+    }
 }
 
 void CliWorker::runs_finished()
 {
+    PortRuns runs{{}, m_interrupted};
+    for (int index = 0; index < m_runs.count(); ++index)
+        runs.ports.append({m_runs.port(index), *m_runs.result(index)});
     int exit_code = EXIT_OK;
     switch (m_line.command) {
     case CliCommand::Write:
-        exit_code = write_results();
+        exit_code = write_done(runs);
         break;
     case CliCommand::Read:
-        exit_code = read_result();
+        exit_code = read_done(runs);
         break;
     case CliCommand::Verify:
-        exit_code = verify_results();
+        exit_code = verify_done(runs);
+        break;
+    case CliCommand::Probe:
+        exit_code = probe_done(runs);
         break;
     case CliCommand::Check:
     case CliCommand::Show:
+    case CliCommand::Ports:
+    case CliCommand::Station:
         break;
     }
-    m_json.insert(json_key::INTERRUPTED, m_interrupted);
-    if (m_interrupted)
-        report_interrupt();
     finish(m_interrupted ? EXIT_INTERRUPTED : exit_code);
 }
 
-int CliWorker::write_results()
+int CliWorker::write_done(const PortRuns &runs)
 {
-    QJsonArray ports;
-    int failed = 0;
-    for (int index = 0; index < m_runs.count(); ++index) {
-        const SessionResult &result = *m_runs.result(index);
-        ports.append(port_json(m_runs.port(index), result, m_image));
-        print_result(index, result.succeeded() ? PROGRAMMED.arg(CONFIGURATION_BYTES)
-                                               : failure_text(result, m_image));
-        if (!result.succeeded())
-            ++failed;
+    std::get<WriteResult>(m_result.body).runs = runs;
+    bool failed = false;
+    for (const PortRun &run : runs.ports) {
+        if (!log_module(run, m_image))
+            return EXIT_USAGE;
+        failed = failed || !run.result.succeeded();
     }
-    m_json.insert(json_key::PORTS, ports);
-    if (failed > 0 && m_runs.count() > 1 && !m_interrupted && !m_line.json)
-        print(FAILED_SUMMARY.arg(failed).arg(m_runs.count()));
-    return failed > 0 ? EXIT_PROBLEM : EXIT_OK;
+    return failed ? EXIT_PROBLEM : EXIT_OK;
 }
 
-int CliWorker::read_result()
+int CliWorker::read_done(const PortRuns &runs)
 {
-    const SessionResult &result = *m_runs.result(0);
-    m_json.insert(json_key::PORTS, QJsonArray{port_json(m_runs.port(0), result)});
-    const bool saving = !m_line.output.isEmpty();
-    if (saving)
-        m_json.insert(json_key::SAVED, false);
-    if (!result.succeeded()) {
-        print_result(0, failure_text(result));
+    auto &read = std::get<ReadResult>(m_result.body);
+    read.runs = runs;
+    const SessionResult &result = runs.ports.first().result;
+    if (!result.succeeded())
         return EXIT_PROBLEM;
-    }
     const Panel panel = read_panel(result.image, m_line.name);
-    if (!saving) {
-        print_result(0, READ_DONE.arg(CONFIGURATION_BYTES));
-        if (!m_line.json)
-            print(QString());
-        print_table(panel);
+    read.panel = panel;
+    if (m_line.output.isEmpty())
         return EXIT_OK;
-    }
-    m_json.insert(json_key::SLOTS, slots_json(panel));
     const std::optional<ConfigRecord> to_save = record_to_save(panel);
     if (!to_save) {
         // The window's save refuses the same way; nothing is written.
-        const QList<RecordProblem> problems = incomplete_problems(panel);
-        report_problems(m_streams.err, m_runs.port(0).label, problems);
-        m_json.insert(json_key::PROBLEMS, problems_json(problems));
+        read.problems = incomplete_problems(panel);
         return EXIT_PROBLEM;
     }
     // The name was checked before the read and the designations are the placeholder, so the
@@ -370,102 +422,150 @@ int CliWorker::read_result()
     const RecordBytes bytes = write_config_record(*to_save);
     // Checked again: the file may have appeared while the module was read.
     if (const auto refusal = output_refusal()) {
-        report_error(*refusal);
+        m_result.error = *refusal;
         return EXIT_USAGE;
     }
     const SaveResult saved = save_record_file(m_line.output, bytes.bytes);
     if (saved.status != SaveStatus::Ok) {
         const QString &text =
             saved.status == SaveStatus::NotWritten ? SAVE_NOT_WRITTEN : SAVE_DAMAGED;
-        report_error(text.arg(m_line.output, saved.reason));
+        m_result.error = text.arg(m_line.output, saved.reason);
         return EXIT_USAGE;
     }
-    m_json.insert(json_key::SAVED, true);
-    print_result(0, SAVED.arg(CONFIGURATION_BYTES).arg(m_line.output));
+    read.saved = true;
     return EXIT_OK;
 }
 
-int CliWorker::verify_results()
+int CliWorker::verify_done(const PortRuns &runs)
 {
-    QJsonArray ports;
+    auto &verify = std::get<VerifyResult>(m_result.body);
+    verify.runs = runs;
     int exit_code = EXIT_OK;
-    const QString &path = m_line.files.first();
-    for (int index = 0; index < m_runs.count(); ++index) {
-        const SessionResult &result = *m_runs.result(index);
-        QJsonObject port = port_json(m_runs.port(index), result);
-        if (!result.succeeded()) {
-            print_result(index, failure_text(result));
-            exit_code = EXIT_PROBLEM;
-            ports.append(port);
-            continue;
-        }
+    for (const PortRun &run : runs.ports) {
         const QList<PanelDifference> differences =
-            panel_differences(m_expected, read_panel(result.image));
-        QJsonArray listed;
-        for (const PanelDifference &difference : differences)
-            listed.append(difference_json(difference));
-        port.insert(json_key::IDENTICAL, differences.isEmpty());
-        port.insert(json_key::DIFFERENCES, listed);
-        ports.append(port);
-        if (differences.isEmpty()) {
-            print_result(index, IDENTICAL.arg(path));
-            continue;
-        }
-        exit_code = EXIT_PROBLEM;
-        print_result(index, DIFFERENT.arg(path));
-        if (!m_line.json)
-            for (const PanelDifference &difference : differences)
-                print(DIFFERENCE_LINE.arg(difference.text()));
+            run.result.succeeded() ? panel_differences(m_expected, read_panel(run.result.image))
+                                   : QList<PanelDifference>();
+        verify.differences.append(differences);
+        if (!run.result.succeeded() || !differences.isEmpty())
+            exit_code = EXIT_PROBLEM;
     }
-    m_json.insert(json_key::PORTS, ports);
     return exit_code;
 }
 
-void CliWorker::report_interrupt()
+int CliWorker::probe_done(const PortRuns &runs)
 {
-    QStringList partly;
-    for (int index = 0; index < m_runs.count(); ++index)
-        if (may_be_partly_programmed(*m_runs.result(index)))
-            partly << m_runs.port(index).label;
-    m_streams.err << (partly.isEmpty() ? INTERRUPTED_SUMMARY
-                                       : INTERRUPTED_PARTLY.arg(partly.join(NAME_LIST_SEPARATOR)))
-                  << Qt::endl;
+    std::get<ProbeResult>(m_result.body).runs = runs;
+    const bool all_found = std::all_of(runs.ports.begin(), runs.ports.end(),
+                                       [](const PortRun &run) { return run.result.succeeded(); });
+    return all_found ? EXIT_OK : EXIT_PROBLEM;
+}
+
+// The bench station ------------------------------------------------------------------------------
+
+void CliWorker::station()
+{
+    auto &station = m_result.body.emplace<StationResult>();
+    station.file = m_line.files.first();
+    const auto image = file_to_program(station.file, station.refused);
+    if (!image)
+        return;
+    m_image = *image;
+    QList<StationTally> tallies;
+    QStringList labels;
+    for (const PortArgument &port : std::as_const(m_line.ports)) {
+        tallies.append({port, 0, 0});
+        labels << port.label;
+    }
+    station.ports = tallies;
+    Station &bench = m_station.emplace();
+    connect(&bench, &Station::found, this, [this](int index) {
+        if (!m_line.quiet)
+            print_event(STATION_FOUND.arg(m_station->port(index).label));
+    });
+    connect(&bench, &Station::removed, this, [this](int index) {
+        if (!m_line.quiet)
+            print_event(STATION_REMOVED.arg(m_station->port(index).label));
+    });
+    connect(&bench, &Station::programmed, this, &CliWorker::station_programmed);
+    if (!m_line.quiet)
+        print_event(STATION_WAITING.arg(station.file, labels.join(NAME_LIST_SEPARATOR)));
+    bench.start(m_line.ports, m_image, m_line.reply_wait);
+}
+
+void CliWorker::station_programmed(int index, const SessionResult &result)
+{
+    const PortRun run{m_station->port(index), result};
+    StationTally &tally = (*std::get<StationResult>(m_result.body).ports)[index];
+    ++(result.succeeded() ? tally.passed : tally.failed);
+    // The log first: a module whose line is missing must not have been shown as done.
+    const bool logged = m_result.error.isEmpty() && log_module(run, m_image);
+    // A bell on a terminal calls the person at the bench to a failed module.
+    const bool bell = !result.succeeded() && m_streams.out_terminal && !m_line.json;
+    print_event(station_line(run, m_image) + (bell ? QString(BELL) : QString()));
+    if (!logged && !m_interrupted) {
+        m_interrupted = true;
+        m_station->stop();
+        station_stopped();
+    }
+}
+
+void CliWorker::station_stopped()
+{
+    if (m_finished)
+        return;
+    if (!m_result.error.isEmpty()) {
+        finish(EXIT_USAGE);
+        return;
+    }
+    const auto &tallies = *std::get<StationResult>(m_result.body).ports;
+    const bool failed = std::any_of(tallies.begin(), tallies.end(),
+                                    [](const StationTally &tally) { return tally.failed > 0; });
+    finish(failed ? EXIT_PROBLEM : EXIT_OK);
+}
+
+bool CliWorker::open_log()
+{
+    QString error;
+    if (m_line.log.isEmpty() || m_log.open(m_line.log, &error))
+        return true;
+    stop_with_error(LOG_FAILED.arg(m_line.log, error));
+    return false;
+}
+
+bool CliWorker::log_module(const PortRun &run, const ModuleImage &written)
+{
+    if (!m_log.is_open())
+        return true;
+    QString error;
+    const ProgrammedModule module{local_time(),         run,      adapter_serial(run.port.device),
+                                  m_line.files.first(), m_sha256, written};
+    if (m_log.append(log_json(module), &error))
+        return true;
+    m_result.error = LOG_NOT_WRITTEN.arg(m_line.log, error);
+    return false;
 }
 
 // Shared steps -----------------------------------------------------------------------------------
 
-std::optional<RecordCheck> CliWorker::load_and_check(const QString &path, QString *error) const
+std::optional<RecordCheck> CliWorker::load_and_check(const QString &path, QString *error,
+                                                     QByteArray *bytes) const
 {
     const LoadedFile loaded = path == STANDARD_INPUT ? m_input : load_record_file(path);
     *error = load_error(loaded);
     if (!error->isEmpty())
         return std::nullopt;
+    if (bytes)
+        *bytes = loaded.bytes;
     return check_record(loaded.bytes, loaded.status == LoadStatus::TooLarge);
 }
 
-std::optional<RecordCheck> CliWorker::check_file(const QString &path)
+std::optional<RecordCheck> CliWorker::check_file(const QString &path, QByteArray *bytes)
 {
     QString error;
-    std::optional<RecordCheck> checked = load_and_check(path, &error);
-    if (!checked) {
-        m_json.insert(json_key::FILE_PATH, path);
+    std::optional<RecordCheck> checked = load_and_check(path, &error, bytes);
+    if (!checked)
         stop_with_error(FILE_UNREADABLE.arg(path, error));
-    }
     return checked;
-}
-
-void CliWorker::report_problems(QTextStream &stream, const QString &file,
-                                const QList<RecordProblem> &problems)
-{
-    if (m_line.json && &stream == &m_streams.out)
-        return;
-    for (const RecordProblem &problem : problems) {
-        const QString line = FILE_PROBLEM.arg(file, problem.message(), problem.detail);
-        if (&stream == &m_streams.out)
-            print(line);
-        else
-            stream << line << Qt::endl;
-    }
 }
 
 bool CliWorker::start_trace()
@@ -473,14 +573,24 @@ bool CliWorker::start_trace()
     QString error;
     if (m_line.trace.isEmpty()) {
         // Like the window: a log that cannot be opened is mentioned and the work goes on.
-        if (!start_line_trace_from_environment(&error))
-            report_error(error);
+        if (!start_line_trace_from_environment(&error)) {
+            m_streams.err << ERROR_LINE.arg(PROGRAM_NAME, error) << Qt::endl;
+            m_result.warning = error;
+        }
         return true;
     }
     if (start_line_trace(m_line.trace, &error))
         return true;
     stop_with_error(ERROR_LINE.arg(TRACE_FAILED.arg(m_line.trace), error));
     return false;
+}
+
+void CliWorker::print_event(const QString &text)
+{
+    if (m_line.json)
+        m_streams.err << text << Qt::endl;
+    else
+        print(text);
 }
 
 void CliWorker::print(const QString &text)
@@ -503,21 +613,9 @@ void CliWorker::print(const QString &text)
     m_streams.err.flush();
 }
 
-void CliWorker::print_result(int index, const QString &text)
-{
-    if (!m_line.json)
-        print(RESULT_LINE.arg(m_runs.port(index).label, text));
-}
-
-void CliWorker::report_error(const QString &text)
-{
-    m_streams.err << ERROR_LINE.arg(PROGRAM_NAME, text) << Qt::endl;
-    m_json.insert(json_key::ERROR, text);
-}
-
 void CliWorker::stop_with_error(const QString &text)
 {
-    report_error(text);
+    m_result.error = text;
     finish(EXIT_USAGE);
 }
 
@@ -526,10 +624,15 @@ void CliWorker::finish(int exit_code)
     if (m_finished)
         return;
     m_finished = true;
-    if (m_line.json) {
-        m_json.insert(json_key::EXIT_CODE, exit_code);
-        print(QString::fromUtf8(QJsonDocument(m_json).toJson(QJsonDocument::Indented)));
+    m_result.exit_code = exit_code;
+    for (const ReportLine &line : text_report(m_result)) {
+        if (line.error)
+            m_streams.err << line.text << Qt::endl;
+        else if (!m_line.json)
+            print(line.text);
     }
+    if (m_line.json)
+        print(QString::fromUtf8(QJsonDocument(json_report(m_result)).toJson()));
     m_streams.err.flush();
     // Output that did not arrive is a failure of its own, though not one of a module.
     m_exit_code = m_output_failed && exit_code == EXIT_OK ? EXIT_USAGE : exit_code;

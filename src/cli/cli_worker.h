@@ -1,14 +1,17 @@
 #pragma once
 // converter-cli's work apart from main(): runs one command line, writes to the streams it is
 // given, talks to the modules through one session per port, and ends with finished(exit code).
+// Each command fills one result value, rendered at its end as text or as JSON.
 
+#include "audit_log.h"
 #include "command_line.h"
+#include "command_result.h"
 #include "input_reader.h"
 #include "module_runs.h"
 #include "progress_display.h"
 #include "record_check.h"
+#include "station.h"
 
-#include <QJsonObject>
 #include <QObject>
 #include <QTextStream>
 #include <functional>
@@ -36,7 +39,8 @@ public:
     // Runs `arguments` (the program's name first). finished() follows, always later than this
     // call: at once for the commands that need no module, after the last module otherwise.
     void start(const QStringList &arguments);
-    // Ctrl-C: stops every run at once (ports closed), reports, and finishes with 130.
+    // Ctrl-C: stops every run at once (ports closed), reports, and finishes with 130; the
+    // station finishes with its tally instead.
     void interrupt();
 
     bool is_finished() const { return m_finished; }
@@ -46,51 +50,66 @@ signals:
     void finished(int exit_code);
 
 private:
+    // The runners: each fills its part of m_result and ends with finish(), at once or once its
+    // modules are done.
     void run_command();
     void check();
     void show();
     void write();
     void read();
     void verify();
+    void probe();
+    void ports();
+    void station();
 
     void runs_finished();
-    int write_results();
-    int read_result();
-    int verify_results();
-    // After Ctrl-C: one line naming the modules a write may have left partly programmed.
-    void report_interrupt();
+    int write_done(const PortRuns &runs);
+    int read_done(const PortRuns &runs);
+    int verify_done(const PortRuns &runs);
+    int probe_done(const PortRuns &runs);
+    void station_programmed(int index, const SessionResult &result);
+    void station_stopped();
 
-    // The file's record checked ("-": standard input), or nothing and why it could not be read.
-    std::optional<RecordCheck> load_and_check(const QString &path, QString *error) const;
-    // The same, or nothing after reporting why as a file error.
-    std::optional<RecordCheck> check_file(const QString &path);
-    void report_problems(QTextStream &stream, const QString &file,
-                         const QList<RecordProblem> &problems);
+    // The file's record checked ("-": standard input), or nothing and why it could not be read;
+    // `bytes` receives what was read.
+    std::optional<RecordCheck> load_and_check(const QString &path, QString *error,
+                                              QByteArray *bytes = nullptr) const;
+    // The same, or nothing after stopping with a file error.
+    std::optional<RecordCheck> check_file(const QString &path, QByteArray *bytes = nullptr);
+    // The file a write or the station programs: checked, refused when it is not sound; the
+    // image to store, or nothing once the command has ended.
+    std::optional<ModuleImage> file_to_program(const QString &path,
+                                               std::optional<QList<RecordProblem>> &refused);
     // What keeps `read` from saving its file, asked before the module is touched.
     std::optional<QString> output_refusal() const;
+    bool open_log();
+    // Appends the module's line to the log; false, with the command's error set, when it fails.
+    bool log_module(const PortRun &run, const ModuleImage &written);
     bool start_trace();
     void start_runs(SessionKind kind, const ModuleImage &image = {});
-    // One line (or the JSON document) for standard output; once that fails, it and the rest
-    // go to standard error, and the command can no longer end with 0.
+    // A line while a command runs (the station's events): standard output, or standard error
+    // when that carries the JSON document.
+    void print_event(const QString &text);
+    // One line for standard output; once that fails, it and the rest go to standard error, and
+    // the command can no longer end with 0.
     void print(const QString &text);
-    void print_table(const Panel &panel);
-    // One line on standard error, and the "error" of the JSON document.
-    void report_error(const QString &text);
-    // A usage or file error: reported, and the command ends with exit code 2.
+    // A usage or file error: the command ends with it and exit code 2.
     void stop_with_error(const QString &text);
-    void print_result(int index, const QString &text);
     void finish(int exit_code);
 
     Streams m_streams;
     PortNameMap m_port_names;
     CommandLine m_line;
+    CommandResult m_result;
     ModuleRuns m_runs;
+    std::optional<Station> m_station;
+    AuditLog m_log;
     std::optional<ProgressDisplay> m_progress;
     std::optional<InputReader> m_input_reader;
-    LoadedFile m_input; // standard input, once read
-    QJsonObject m_json;
+    LoadedFile m_input;  // standard input, once read
     Panel m_expected;    // what verify compares each module with
-    ModuleImage m_image; // what write stores, or what verify expects each module to hold
+    QByteArray m_sha256; // of the file a write or the station programs
+    ModuleImage m_image; // what a write or the station stores
     bool m_interrupted = false;
     bool m_output_failed = false;
     bool m_finished = false;

@@ -19,7 +19,8 @@ struct CommandInfo {
 const CommandInfo COMMANDS[] = {
     {CliCommand::Check, CHECK, false},  {CliCommand::Show, SHOW, false},
     {CliCommand::Write, WRITE, true},   {CliCommand::Read, READ, true},
-    {CliCommand::Verify, VERIFY, true},
+    {CliCommand::Verify, VERIFY, true}, {CliCommand::Probe, PROBE, true},
+    {CliCommand::Ports, PORTS, false},  {CliCommand::Station, STATION, true},
 };
 
 const CommandInfo *find_command(const QString &name)
@@ -44,7 +45,9 @@ std::optional<QString> misplaced_option(const QCommandLineParser &parser, const 
 {
     QStringList refused;
     if (!info.takes_ports)
-        refused << OPTION_PORT << OPTION_TRACE;
+        refused << OPTION_PORT << OPTION_TRACE << OPTION_REPLY_WAIT;
+    if (info.command != CliCommand::Write && info.command != CliCommand::Station)
+        refused << OPTION_LOG;
     if (info.command != CliCommand::Read)
         refused << OPTION_NAME << OPTION_OUTPUT << OPTION_FORCE;
     for (const QString &option : std::as_const(refused))
@@ -88,6 +91,17 @@ std::optional<QString> check_counts(const CommandInfo &info, const CommandLine &
         if (file_count != 1)
             return NEEDS_ONE_FILE.arg(info.name);
         break;
+    case CliCommand::Station:
+        if (file_count != 1)
+            return NEEDS_ONE_FILE.arg(info.name);
+        if (line.log.isEmpty())
+            return NEEDS_LOG.arg(info.name);
+        break;
+    case CliCommand::Probe:
+    case CliCommand::Ports:
+        if (file_count != 0)
+            return TAKES_NO_FILES.arg(info.name, line.files.first());
+        break;
     case CliCommand::Read:
         if (file_count != 0)
             return TAKES_NO_FILE.arg(info.name, line.files.first());
@@ -103,6 +117,16 @@ std::optional<QString> check_counts(const CommandInfo &info, const CommandLine &
     if (info.takes_ports && line.ports.isEmpty())
         return NEEDS_PORT.arg(info.name);
     return std::nullopt;
+}
+
+// Whole milliseconds within the bounds a session takes.
+std::optional<std::chrono::milliseconds> reply_wait(const QString &text)
+{
+    bool number = false;
+    const std::chrono::milliseconds wait{text.toInt(&number)};
+    if (!number || wait < device::REPLY_WAIT_MIN || wait > device::REPLY_WAIT_MAX)
+        return std::nullopt;
+    return wait;
 }
 
 // The parser names an unknown option without its dashes; the user should see it as typed.
@@ -154,6 +178,8 @@ ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNam
         {OPTION_FORCE, FORCE_HELP},
         {OPTION_JSON, JSON_HELP},
         {OPTION_TRACE, TRACE_HELP, FILE_VALUE},
+        {OPTION_LOG, LOG_HELP, FILE_VALUE},
+        {OPTION_REPLY_WAIT, REPLY_WAIT_HELP, MS_VALUE},
         {OPTION_QUIET, QUIET_HELP},
         {{OPTION_HELP_SHORT, OPTION_HELP}, HELP_HELP},
         {OPTION_VERSION, VERSION_HELP},
@@ -197,10 +223,22 @@ ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNam
     line.json = parser.isSet(OPTION_JSON);
     line.quiet = parser.isSet(OPTION_QUIET);
     line.trace = parser.value(OPTION_TRACE);
+    line.log = parser.value(OPTION_LOG);
+    if (parser.isSet(OPTION_REPLY_WAIT)) {
+        const auto wait = reply_wait(parser.value(OPTION_REPLY_WAIT));
+        if (!wait)
+            return usage_error(BAD_REPLY_WAIT.arg(parser.value(OPTION_REPLY_WAIT))
+                                   .arg(device::REPLY_WAIT_MIN.count())
+                                   .arg(device::REPLY_WAIT_MAX.count()),
+                               json);
+        line.reply_wait = *wait;
+    }
     for (const QString &text : parser.values(OPTION_PORT)) {
         const auto port = parse_port_argument(text, port_names);
-        if (!port)
-            return usage_error(BAD_PORT.arg(text), json);
+        if (!port) {
+            const bool network = port_address(text).scheme != PortScheme::Serial;
+            return usage_error((network ? BAD_NETWORK_PORT : BAD_PORT).arg(text), json);
+        }
         line.ports.append(*port);
     }
     if (const auto counts = check_counts(*info, line))

@@ -1,11 +1,12 @@
 #pragma once
 // The command line of converter-cli: which command, on which files and ports, and how to report.
 
+#include "device_constants.h"
 #include "port_argument.h"
 
 #include <QStringList>
 
-enum class CliCommand { Check, Show, Write, Read, Verify };
+enum class CliCommand { Check, Show, Write, Read, Verify, Probe, Ports, Station };
 
 struct CommandLine {
     CliCommand command = CliCommand::Check;
@@ -17,6 +18,8 @@ struct CommandLine {
     bool json = false;
     bool quiet = false; // no progress lines
     QString trace;      // empty: the traffic log only as CONVERTER_TRACE asks
+    QString log;        // write, station: the log of programmed modules; empty: none
+    std::chrono::milliseconds reply_wait = device::REPLY_WAIT_DEFAULT;
 };
 
 // What the parse found: a command to run, a text to print (help, version), or a usage error.

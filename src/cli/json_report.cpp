@@ -11,6 +11,8 @@ namespace
 {
 
 const QString DAMAGED = QStringLiteral("damaged");
+constexpr QChar UTC_MARK = u'Z';
+const QString UTC_OFFSET = QStringLiteral("+00:00");
 const QString OTHER_MODEL = QStringLiteral("other_model");
 const QString OWN_OUTPUT = QStringLiteral("own_output");
 const QString OTHER_OUTPUT = QStringLiteral("other_output");
@@ -116,7 +118,7 @@ QJsonObject port_json(const PortArgument &port, const SessionResult &result,
         object.insert(IDENTITY, *result.identity);
     if (result.kind == SessionKind::Write)
         object.insert(PARTLY_PROGRAMMED, may_be_partly_programmed(result));
-    else if (result.succeeded())
+    else if (result.kind == SessionKind::Read && result.succeeded())
         object.insert(BYTES, bytes_json(result.image));
     return object;
 }
@@ -131,4 +133,208 @@ QJsonObject difference_json(const PanelDifference &difference)
                        {FILE_PATH, difference.file},
                        {MODULE, difference.module},
                        {DETAIL, difference.text()}};
+}
+
+namespace
+{
+
+QJsonValue text_or_null(const QString &text)
+{
+    return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
+}
+
+// ISO 8601 with the offset always written out: "+00:00" where Qt writes UTC as "Z".
+QString iso_time(const QDateTime &time)
+{
+    QString text = time.toString(Qt::ISODateWithMs);
+    if (text.endsWith(UTC_MARK))
+        text.replace(text.size() - 1, 1, UTC_OFFSET);
+    return text;
+}
+
+QJsonValue usb_id(std::optional<quint16> id)
+{
+    return id ? QJsonValue(QString::number(*id, cli::HEX).rightJustified(cli::USB_ID_DIGITS, u'0'))
+              : QJsonValue(QJsonValue::Null);
+}
+
+QJsonArray ports_json(const PortRuns &runs, const ModuleImage &written = {})
+{
+    QJsonArray ports;
+    for (const PortRun &run : runs.ports)
+        ports.append(port_json(run.port, run.result, written));
+    return ports;
+}
+
+// Each command's own fields into the document.
+struct Fields {
+    QJsonObject &json;
+
+    void runs(const std::optional<PortRuns> &runs, const QJsonArray &ports)
+    {
+        if (!runs)
+            return;
+        json.insert(PORTS, ports);
+        json.insert(INTERRUPTED, runs->interrupted);
+    }
+    void problems(const std::optional<QList<RecordProblem>> &problems)
+    {
+        if (problems)
+            json.insert(PROBLEMS, problems_json(*problems));
+    }
+
+    void operator()(std::monostate) {}
+    void operator()(const CheckResult &check)
+    {
+        QJsonArray files;
+        for (const CheckedFile &file : check.files) {
+            QJsonObject object{{FILE_PATH, file.file}};
+            if (!file.error.isEmpty()) {
+                object.insert(STATUS, json_value::UNREADABLE);
+                object.insert(ERROR, file.error);
+            } else {
+                object.insert(STATUS,
+                              file.problems.isEmpty() ? json_value::SOUND : json_value::PROBLEMS);
+                object.insert(PROBLEMS, problems_json(file.problems));
+            }
+            files.append(object);
+        }
+        json.insert(FILES, files);
+    }
+    void operator()(const ShowResult &show)
+    {
+        json.insert(FILE_PATH, show.file);
+        problems(show.problems);
+        if (show.panel) {
+            json.insert(PANEL, show.panel->name);
+            json.insert(SLOTS, slots_json(*show.panel));
+        }
+    }
+    void operator()(const WriteResult &write)
+    {
+        json.insert(FILE_PATH, write.file);
+        problems(write.refused);
+        if (write.runs)
+            runs(write.runs, ports_json(*write.runs, write.image));
+    }
+    void operator()(const ReadResult &read)
+    {
+        json.insert(PANEL, read.name);
+        if (!read.output.isEmpty())
+            json.insert(FILE_PATH, read.output);
+        if (read.runs) {
+            runs(read.runs, ports_json(*read.runs));
+            if (!read.output.isEmpty())
+                json.insert(SAVED, read.saved);
+        }
+        if (read.panel)
+            json.insert(SLOTS, slots_json(*read.panel));
+        problems(read.problems);
+    }
+    void operator()(const VerifyResult &verify)
+    {
+        json.insert(FILE_PATH, verify.file);
+        problems(verify.problems);
+        if (verify.expected)
+            json.insert(EXPECTED, bytes_json(*verify.expected));
+        if (!verify.runs)
+            return;
+        QJsonArray ports;
+        for (int index = 0; index < verify.runs->ports.size(); ++index) {
+            const PortRun &run = verify.runs->ports[index];
+            QJsonObject port = port_json(run.port, run.result);
+            if (run.result.succeeded()) {
+                QJsonArray listed;
+                for (const PanelDifference &difference : verify.differences[index])
+                    listed.append(difference_json(difference));
+                port.insert(IDENTICAL, listed.isEmpty());
+                port.insert(DIFFERENCES, listed);
+            }
+            ports.append(port);
+        }
+        runs(verify.runs, ports);
+    }
+    void operator()(const ProbeResult &probe)
+    {
+        if (!probe.runs)
+            return;
+        QJsonArray ports;
+        for (int index = 0; index < probe.runs->ports.size(); ++index) {
+            const PortRun &run = probe.runs->ports[index];
+            QJsonObject port = port_json(run.port, run.result);
+            port.insert(IDENTITY, run.result.identity ? QJsonValue(*run.result.identity)
+                                                      : QJsonValue(QJsonValue::Null));
+            port.insert(TARGET, text_or_null(probe.targets.value(index)));
+            ports.append(port);
+        }
+        runs(probe.runs, ports);
+    }
+    void operator()(const PortsResult &ports)
+    {
+        QJsonArray serial;
+        for (const SerialPortEntry &port : ports.serial_ports)
+            serial.append(QJsonObject{{DEVICE, port.device},
+                                      {DESCRIPTION, port.description},
+                                      {MANUFACTURER, port.manufacturer},
+                                      {VENDOR_ID, usb_id(port.vendor_id)},
+                                      {PRODUCT_ID, usb_id(port.product_id)},
+                                      {SERIAL_NUMBER, text_or_null(port.serial_number)}});
+        QJsonArray com;
+        for (const ComPortEntry &port : ports.com_ports)
+            com.append(QJsonObject{{COM, port.number},
+                                   {DEVICE, port.device},
+                                   {TARGET, text_or_null(port.target)},
+                                   {EXISTS, port.exists}});
+        json.insert(SERIAL_PORTS, serial);
+        json.insert(COM_PORTS, com);
+    }
+    void operator()(const StationResult &station)
+    {
+        json.insert(FILE_PATH, station.file);
+        problems(station.refused);
+        if (!station.ports)
+            return;
+        QJsonArray ports;
+        for (const StationTally &tally : *station.ports)
+            ports.append(QJsonObject{{PORT, tally.port.label},
+                                     {DEVICE, tally.port.device},
+                                     {PASSED, tally.passed},
+                                     {FAILED, tally.failed}});
+        json.insert(PORTS, ports);
+    }
+};
+
+} // namespace
+
+QJsonObject json_report(const CommandResult &result)
+{
+    QJsonObject json;
+    if (result.command)
+        json.insert(COMMAND, command_name(*result.command));
+    std::visit(Fields{json}, result.body);
+    const QString &error = result.error.isEmpty() ? result.warning : result.error;
+    if (!error.isEmpty())
+        json.insert(ERROR, error);
+    json.insert(EXIT_CODE, result.exit_code);
+    return json;
+}
+
+QJsonObject log_json(const ProgrammedModule &module)
+{
+    const SessionResult &result = module.run.result;
+    QJsonObject json{
+        {TIME, iso_time(module.time)},
+        {PORT, module.run.port.label},
+        {DEVICE, module.run.port.device},
+        {ADAPTER_SERIAL,
+         module.adapter_serial ? QJsonValue(*module.adapter_serial) : QJsonValue(QJsonValue::Null)},
+        {FILE_PATH, module.file},
+        {SHA256, QString::fromLatin1(module.sha256.toHex())},
+        {RESULT, result.succeeded() ? json_value::PASS : json_value::FAIL},
+        {OUTCOME, outcome_key(result.outcome)},
+        {BYTES_VERIFIED, result.done},
+        {IDENTITY, result.identity ? QJsonValue(*result.identity) : QJsonValue(QJsonValue::Null)}};
+    if (!result.succeeded())
+        json.insert(DETAIL, failure_text(result, module.written));
+    return json;
 }

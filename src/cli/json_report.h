@@ -1,10 +1,7 @@
 #pragma once
 // The pieces of the JSON documents the commands print with --json; the README gives the schema.
 
-#include "panel_comparison.h"
-#include "port_argument.h"
-#include "record_check.h"
-#include "session_result.h"
+#include "command_result.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -48,6 +45,23 @@ inline const QString DIFFERENCES = QStringLiteral("differences");
 inline const QString SIDE = QStringLiteral("side");
 inline const QString SAVED = QStringLiteral("saved");
 inline const QString INTERRUPTED = QStringLiteral("interrupted");
+inline const QString SERIAL_PORTS = QStringLiteral("serial_ports");
+inline const QString COM_PORTS = QStringLiteral("com_ports");
+inline const QString DESCRIPTION = QStringLiteral("description");
+inline const QString MANUFACTURER = QStringLiteral("manufacturer");
+inline const QString VENDOR_ID = QStringLiteral("vendor_id");
+inline const QString PRODUCT_ID = QStringLiteral("product_id");
+inline const QString SERIAL_NUMBER = QStringLiteral("serial_number");
+inline const QString COM = QStringLiteral("com");
+inline const QString TARGET = QStringLiteral("target");
+inline const QString EXISTS = QStringLiteral("exists");
+inline const QString PASSED = QStringLiteral("passed");
+inline const QString FAILED = QStringLiteral("failed");
+inline const QString TIME = QStringLiteral("time");
+inline const QString ADAPTER_SERIAL = QStringLiteral("adapter_serial");
+inline const QString SHA256 = QStringLiteral("sha256");
+inline const QString RESULT = QStringLiteral("result");
+inline const QString BYTES_VERIFIED = QStringLiteral("bytes_verified");
 } // namespace json_key
 
 namespace json_value
@@ -57,7 +71,14 @@ inline const QString PROBLEMS = QStringLiteral("problems");
 inline const QString UNREADABLE = QStringLiteral("unreadable");
 inline const QString POINT = QStringLiteral("point");
 inline const QString LOOP = QStringLiteral("loop");
+inline const QString PASS = QStringLiteral("pass");
+inline const QString FAIL = QStringLiteral("fail");
 } // namespace json_value
+
+// The whole document of a command, "exit_code" included.
+QJsonObject json_report(const CommandResult &result);
+// One line of the log of programmed modules.
+QJsonObject log_json(const ProgrammedModule &module);
 
 QJsonObject problem_json(const RecordProblem &problem);
 QJsonArray problems_json(const QList<RecordProblem> &problems);

@@ -16,6 +16,11 @@ void ModuleRuns::write(const QList<PortArgument> &ports, const ModuleImage &imag
     start(SessionKind::Write, ports, image);
 }
 
+void ModuleRuns::probe(const QList<PortArgument> &ports)
+{
+    start(SessionKind::Probe, ports, {});
+}
+
 void ModuleRuns::start(SessionKind kind, const QList<PortArgument> &ports, const ModuleImage &image)
 {
     m_runs.clear();
@@ -30,8 +35,19 @@ void ModuleRuns::start(SessionKind kind, const QList<PortArgument> &ports, const
                 [this, index](const SessionProgress &event) { emit progress(index, event); });
         connect(&run.session, &ModuleSession::finished, this,
                 [this, index](const SessionResult &result) { run_finished(index, result); });
-        const bool started = kind == SessionKind::Read ? run.session.read(run.port.device)
-                                                       : run.session.write(run.port.device, image);
+        run.session.set_reply_wait(m_reply_wait);
+        bool started = false;
+        switch (kind) {
+        case SessionKind::Read:
+            started = run.session.read(run.port.device);
+            break;
+        case SessionKind::Write:
+            started = run.session.write(run.port.device, image);
+            break;
+        case SessionKind::Probe:
+            started = run.session.probe(run.port.device, true);
+            break;
+        }
         // A write refuses an image with a value beyond a byte; it is the same for every port.
         if (!started) {
             SessionResult refused;

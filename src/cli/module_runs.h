@@ -2,9 +2,10 @@
 // One module session per port, all running at once in this thread: each on its own serial port
 // and timer, each reporting its exchanges, and one signal when the last has ended.
 
+#include "any_port_link.h"
+#include "device_constants.h"
 #include "module_session.h"
 #include "port_argument.h"
-#include "any_port_link.h"
 #include "tick_timer.h"
 
 #include <QObject>
@@ -24,6 +25,10 @@ public:
     // ended, never from inside these calls.
     void read(const QList<PortArgument> &ports);
     void write(const QList<PortArgument> &ports, const ModuleImage &image);
+    // The handshake and the identity on every port: which of them has a module.
+    void probe(const QList<PortArgument> &ports);
+    // How long each session waits for a reply, from the next start on (checked by the caller).
+    void set_reply_wait(std::chrono::milliseconds wait) { m_reply_wait = wait; }
     // Ends every run at once: ports closed, each result Aborted (or the outcome it had reached).
     void abort();
 
@@ -54,4 +59,5 @@ private:
     const Run &run(int index) const { return *m_runs[static_cast<std::size_t>(index)]; }
 
     std::vector<std::unique_ptr<Run>> m_runs;
+    std::chrono::milliseconds m_reply_wait = device::REPLY_WAIT_DEFAULT;
 };

@@ -10,8 +10,6 @@ using namespace cli;
 namespace
 {
 
-constexpr int COLUMNS = 10; // name, module, channel, loop, designation; input then output
-
 void add_side(QStringList &row, const QString &name, const PanelSlot &slot, bool output)
 {
     row << name;
@@ -37,19 +35,25 @@ QStringList slot_table(const Panel &panel)
         add_side(row, output_name(k), panel.slot(k), true);
         rows.append(row);
     }
-    std::array<qsizetype, COLUMNS> widths{};
-    for (const QStringList &row : rows)
-        for (int c = 0; c < COLUMNS; ++c)
-            widths[static_cast<std::size_t>(c)] =
-                std::max(widths[static_cast<std::size_t>(c)], row[c].size());
+    return QStringList{PANEL_LINE.arg(panel.name), QString()} + aligned_rows(rows);
+}
 
-    QStringList lines{PANEL_LINE.arg(panel.name), QString()};
+QStringList aligned_rows(const QList<QStringList> &rows)
+{
+    QList<qsizetype> widths;
+    for (const QStringList &row : rows)
+        for (int c = 0; c < row.size(); ++c) {
+            if (c == widths.size())
+                widths.append(0);
+            widths[c] = std::max(widths[c], row[c].size());
+        }
+    QStringList lines;
     for (const QStringList &row : rows) {
         QString line;
-        for (int c = 0; c < COLUMNS; ++c) {
+        for (int c = 0; c < row.size(); ++c) {
             if (c > 0)
                 line += COLUMN_GAP;
-            line += row[c].leftJustified(widths[static_cast<std::size_t>(c)]);
+            line += row[c].leftJustified(widths[c]);
         }
         while (line.endsWith(u' '))
             line.chop(1);

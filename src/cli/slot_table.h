@@ -8,3 +8,6 @@
 
 // The panel name line, a blank line, the heading and ten rows, without trailing blanks.
 QStringList slot_table(const Panel &panel);
+
+// Rows of cells as lines, each column as wide as its widest cell, without trailing blanks.
+QStringList aligned_rows(const QList<QStringList> &rows);

@@ -37,6 +37,14 @@ bool ModuleSession::write(const QString &device, const ModuleImage &image)
     return start(SessionKind::Write, device);
 }
 
+bool ModuleSession::probe(const QString &device, bool with_identity)
+{
+    if (running())
+        return false;
+    m_probe_identity = with_identity;
+    return start(SessionKind::Probe, device);
+}
+
 bool ModuleSession::start(SessionKind kind, const QString &device)
 {
     if (running())
@@ -233,8 +241,11 @@ void ModuleSession::attention_answered(bool by_tick)
         fail(SessionOutcome::NoAnswer);
         return;
     }
-    if (report(ExchangeStatus::Ok))
-        pace_then(Phase::Identity);
+    if (!report(ExchangeStatus::Ok))
+        return;
+    // A probe ends as a run does, with its pacing wait, so a run may follow it at once.
+    const bool identity = m_result.kind != SessionKind::Probe || m_probe_identity;
+    pace_then(identity ? Phase::Identity : Phase::Final);
 }
 
 ExchangeStatus ModuleSession::judge(std::optional<qint16> &value)
@@ -268,7 +279,17 @@ void ModuleSession::identity_answered()
         fail(SessionOutcome::BadData, status);
         return;
     }
-    pace_then(m_result.kind == SessionKind::Read ? Phase::ReadCell : Phase::StoreCell);
+    switch (m_result.kind) {
+    case SessionKind::Read:
+        pace_then(Phase::ReadCell);
+        break;
+    case SessionKind::Write:
+        pace_then(Phase::StoreCell);
+        break;
+    case SessionKind::Probe:
+        pace_then(Phase::Final);
+        break;
+    }
 }
 
 void ModuleSession::cell_answered()

@@ -24,6 +24,9 @@ public:
     // inside these calls.
     bool read(const QString &device);
     bool write(const QString &device, const ModuleImage &image);
+    // Whether a module answers on `device`: the handshake only, or with the identity read after
+    // it; nothing is stored. Succeeds on the acknowledgement (and identity 31).
+    bool probe(const QString &device, bool with_identity);
     // Ends the running run at once: the port is closed and finished() reports Aborted (or the
     // outcome the run had just reached).
     void abort();
@@ -89,7 +92,8 @@ private:
     int m_attempt = 0;
     std::size_t m_cell = 0; // position in the memory map
     ModuleImage m_target;   // what a write stores
-    QByteArray m_sent;      // the last frame sent
-    QByteArray m_received;  // the last reply taken
+    bool m_probe_identity = false;
+    QByteArray m_sent;     // the last frame sent
+    QByteArray m_received; // the last reply taken
     SessionResult m_result;
 };

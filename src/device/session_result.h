@@ -8,7 +8,8 @@
 #include <QString>
 #include <optional>
 
-enum class SessionKind { Read, Write };
+// Probe: the handshake, and the identity read when asked for; nothing else.
+enum class SessionKind { Read, Write, Probe };
 
 // Where in a run an event or the end happened.
 enum class SessionStep {

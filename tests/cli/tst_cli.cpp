@@ -1,12 +1,16 @@
 // converter-cli end to end: command lines run by the worker in this thread against real files
-// and emulated modules on pseudo-terminals (several at once), and the real program stopped by a
-// signal in the middle of a write.
+// and emulated modules on pseudo-terminals (several at once, some through the real ser2net on
+// 127.0.0.1), the bench station with modules plugged and unplugged, and the real program stopped
+// by a signal in the middle of a write.
 
 #include "cli_worker.h"
 #include "config_record.h"
-#include "file_texts.h"
+#include "configuration_texts.h"
 #include "module_server.h"
+#include "panel_notation.h"
+#include "ser2net_server.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -17,91 +21,63 @@
 #include <QTest>
 #include <csignal>
 #include <fcntl.h>
+#include <map>
 #include <memory>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 using emulator::FaultOptions;
 
 namespace
 {
 
-// A run of a few modules at once takes about 2.6 s; the slowest rows wait for a silent module.
-constexpr int RUN_TIMEOUT_MS = 20000;
-constexpr int BYTES = 24;
+// A run of a few modules at once takes about 2.6 s; the slowest rows wait for a silent module,
+// the station for three modules one after another.
+constexpr int RUN_TIMEOUT_MS = 30000;
+constexpr int BYTES = CONFIGURATION_BYTES;
 const QString FILE_NAME = u"f.olc"_s;
 
-// A record in the window's words: "IN1=B3" is module B, channel 3; a bare number is a point code
-// as it stands; L= gives the four loop bytes; unnamed sides are not assigned.
+// A record in the module notation (tests/support), named and of a model as given.
 QByteArray record(const QString &notation, const QString &panel = u"PANEL"_s,
                   const QString &model = MODEL_ID)
 {
-    static const QRegularExpression side(u"^(IN|OUT)(\\d+)=(?:([A-P])(\\d+)|(-?\\d+))$"_s);
-    ConfigRecord r;
-    r.model = model;
+    ConfigRecord r = record_of(notation);
     r.panel = panel;
-    r.in.fill(160);
-    r.out.fill(160);
-    r.indesig.fill(u"DESIGNATION"_s);
-    r.outdesig.fill(u"DESIGNATION"_s);
-    for (const QString &token : notation.split(u' ', Qt::SkipEmptyParts)) {
-        if (token.startsWith(u"L="_s)) {
-            const QStringList b = token.mid(2).split(u',');
-            r.loops = {qint16(b[0].toInt()), qint16(b[1].toInt()), qint16(b[2].toInt()),
-                       qint16(b[3].toInt())};
-            continue;
-        }
-        const auto m = side.match(token);
-        if (!m.hasMatch())
-            qFatal("bad side %s", qPrintable(token));
-        const int code = m.hasCaptured(3)
-                             ? 10 * (m.captured(3)[0].unicode() - u'A') + m.captured(4).toInt() - 1
-                             : m.captured(5).toInt();
-        auto &codes = m.captured(1) == u"IN"_s ? r.in : r.out;
-        codes[std::size_t(m.captured(2).toInt() - 1)] = qint16(code);
-    }
+    r.model = model;
     return write_config_record(r).bytes;
 }
 
-// The JSON value at "ports/0/outcome" as text: strings as they are, numbers, true/false, null,
-// arrays and objects compact.
-QString json_at(const QJsonValue &root, const QString &path)
+QList<int> bytes_of(const QString &notation)
 {
-    QJsonValue value = root;
-    for (const QString &key : path.split(u'/')) {
-        bool index = false;
-        const int i = key.toInt(&index);
-        value = index ? value.toArray().at(i) : value.toObject().value(key);
-    }
-    switch (value.type()) {
-    case QJsonValue::String:
-        return value.toString();
-    case QJsonValue::Double:
-        return QString::number(value.toInteger());
-    case QJsonValue::Bool:
-        return value.toBool() ? u"true"_s : u"false"_s;
-    case QJsonValue::Array:
-        return QString::fromUtf8(QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact));
-    case QJsonValue::Object:
-        return QString::fromUtf8(QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact));
-    case QJsonValue::Null:
-        return u"null"_s;
-    case QJsonValue::Undefined:
-        break;
-    }
-    return u"(missing)"_s;
+    const ModuleImage image = image_of(notation);
+    return {image.bytes.begin(), image.bytes.end()};
 }
 
-// "key=value" pairs checked against a document.
+// The document as "path=value" lines: "ports/0/outcome=success", "files/0/problems=[]".
+void flatten(const QJsonValue &value, const QString &path, QStringList &lines)
+{
+    // A value alone in an array, written compact, then without the brackets.
+    const QByteArray compact = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    lines << path + u'=' +
+                 (value.isString() ? value.toString()
+                                   : QString::fromUtf8(compact.mid(1).chopped(1)));
+    const QString prefix = path.isEmpty() ? path : path + u'/';
+    const QJsonArray array = value.toArray();
+    for (int i = 0; i < array.size(); ++i)
+        flatten(array[i], prefix + QString::number(i), lines);
+    const QJsonObject object = value.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it)
+        flatten(it.value(), prefix + it.key(), lines);
+}
+
+// Each "path=value" check among the document's lines.
 void compare_json(const QString &document, const QStringList &checks)
 {
-    QJsonParseError error;
-    const QJsonDocument json = QJsonDocument::fromJson(document.toUtf8(), &error);
-    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(document));
-    for (const QString &check : checks) {
-        const auto equals = check.indexOf(u'=');
-        QCOMPARE(json_at(json.object(), check.left(equals)), check.mid(equals + 1));
-    }
+    QStringList lines;
+    flatten(QJsonDocument::fromJson(document.toUtf8()).object(), QString(), lines);
+    for (const QString &check : checks)
+        QVERIFY2(lines.contains(check), qPrintable(check + u"\n"_s + document));
 }
 
 // Whether `expected` appear among `lines` in this order (progress lines may come between).
@@ -132,9 +108,9 @@ struct Ran {
 constexpr int TERMINAL_COLUMNS = 23;
 
 // One command line through the worker, in this thread, served by this thread's event loop;
-// `input` is its standard input.
+// `input` is its standard input; `meanwhile` acts while it runs, the worker to stop it.
 Ran run(QStringList arguments, const PortNameMap &ports = platform_port_name, bool terminal = false,
-        int input = STDIN_FILENO)
+        int input = STDIN_FILENO, const std::function<void(Ran &, CliWorker &)> &meanwhile = {})
 {
     Ran ran;
     QTextStream out(&ran.out);
@@ -143,6 +119,8 @@ Ran run(QStringList arguments, const PortNameMap &ports = platform_port_name, bo
     QSignalSpy finished(&worker, &CliWorker::finished);
     arguments.prepend(u"converter-cli"_s);
     worker.start(arguments);
+    if (meanwhile)
+        meanwhile(ran, worker);
     if (QTest::qWaitFor([&] { return !finished.isEmpty(); }, RUN_TIMEOUT_MS))
         ran.code = finished.first().first().toInt();
     out.flush();
@@ -150,33 +128,86 @@ Ran run(QStringList arguments, const PortNameMap &ports = platform_port_name, bo
     return ran;
 }
 
-QList<int> memory_of(const emulator::ModuleServer &module)
-{
-    const auto &memory = module.core().memory();
-    return {memory.begin(), memory.begin() + BYTES};
-}
+// Emulated modules on pseudo-terminals, module n also at pty/en in the current folder. In texts
+// {n} names its line, {raw n} and {rfc2217 n} the same line through ser2net (started when first
+// named), {here} the current folder.
+struct Bench {
+    std::vector<std::unique_ptr<emulator::ModuleServer>> modules;
+    std::map<int, std::unique_ptr<Ser2netServer>> servers;
+
+    emulator::ModuleServer &add(const FaultOptions &faults = {})
+    {
+        auto &module = *modules.emplace_back(std::make_unique<emulator::ModuleServer>());
+        if (!module.open_pty() || !(QDir().mkpath(u"pty"_s)) ||
+            !QFile::link(module.port_name(), u"pty/e%1"_s.arg(modules.size())))
+            qFatal("no emulated module");
+        module.core().set_faults(faults);
+        return module;
+    }
+    emulator::ModuleServer &at(int n) { return *modules.at(std::size_t(n - 1)); }
+    QList<int> memory(int n)
+    {
+        const auto &memory = at(n).core().memory();
+        return {memory.begin(), memory.begin() + BYTES};
+    }
+    Ser2netServer &server(int n)
+    {
+        auto &server = servers[n];
+        if (!server) {
+            server = std::make_unique<Ser2netServer>();
+            if (!server->start(at(n).port_name(), {u"chardelay: false"_s}) ||
+                !QTest::qWaitFor([&] { return server->listening(); }))
+                qFatal("ser2net does not listen");
+        }
+        return *server;
+    }
+    QString fill(QString text)
+    {
+        static const QRegularExpression name(u"\\{(raw |rfc2217 )?(\\d)\\}"_s);
+        for (auto m = name.match(text); m.hasMatch(); m = name.match(text)) {
+            const int n = m.captured(2).toInt();
+            text.replace(m.capturedStart(), m.capturedLength(),
+                         m.captured(1).isEmpty()      ? at(n).port_name()
+                         : m.captured(1) == u"raw "_s ? server(n).raw_url()
+                                                      : server(n).rfc2217_url());
+        }
+        return text.replace(u"{here}"_s, QDir::currentPath());
+    }
+    QStringList fill(QStringList texts)
+    {
+        for (QString &text : texts)
+            text = fill(text);
+        return texts;
+    }
+    // COM n is module n; beyond them, nothing.
+    PortNameMap com_ports()
+    {
+        return [this](qint16 n) {
+            return n <= qint16(modules.size()) ? at(n).port_name() : u"/dev/null/COM%1"_s.arg(n);
+        };
+    }
+};
 
 // How the traffic log records the closing of a module's port.
-QString closed_line(const emulator::ModuleServer &module)
+QString closed_line(const QString &port)
 {
-    return u" %1 closed\n"_s.arg(module.port_name());
+    return u" %1 closed\n"_s.arg(port);
 }
 
-// The 24 bytes of the north panel below: IN-1 B/3 on DATA-B to OUT-1 C/2, IN-2 A/1 to OUT-2 C/3.
+// The north panel: IN-1 B/3 on DATA-B to OUT-1 C/2, IN-2 A/1 to OUT-2 C/3.
 const QString NORTH = u"IN1=B3 OUT1=C2 IN2=A1 OUT2=C3 L=1,0,0,0"_s;
-const QList<int> NORTH_BYTES{12,  0,   160, 160, 160, 160, 160, 160, 160, 160, 21, 22,
-                             160, 160, 160, 160, 160, 160, 160, 160, 1,   0,   0,  0};
 
-// One row against modules: one emulator per fault set, on COM n or on its device path.
+// One row against modules: one emulator per fault set.
 struct DeviceRow {
-    QStringList arguments; // "{file}" and "{port n}" are filled in
+    QString arguments; // split at spaces, then filled in as Bench::fill does
     QList<FaultOptions> modules;
-    QList<QList<int>> memory_before; // per module; empty: all zero
+    QStringList before; // per module in the module notation; empty: all zero
     QByteArray file;
     int exit_code;
-    QStringList out;                // lines in this order; {n} is port n's name
-    QStringList json;               // key=value checks when the row runs with --json
-    QList<QList<int>> memory_after; // per module, -1 for a byte left unchecked; empty: unchecked
+    QStringList out;  // lines in this order; with json too, the row also runs with --json
+    QStringList json; // path=value checks of the document
+    // Per module, the first bytes it must hold afterwards.
+    QList<QList<int>> after = {};
     bool terminal = false;
     QStringList err = {}; // lines standard error must hold
     int held = 0;         // the module whose port another program holds open, from 1
@@ -191,10 +222,9 @@ class TestCli : public QObject
 
     QTemporaryDir m_dir;
 
-    QString path(const QString &name) const { return m_dir.filePath(name); }
     void write_file(const QString &name, const QByteArray &bytes)
     {
-        QFile file(path(name));
+        QFile file(name);
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
     }
@@ -212,10 +242,11 @@ private slots:
     void check();
     void show_data();
     void show();
-    void refusals_data();
-    void refusals();
+    void untouched_data();
+    void untouched();
     void modules_data();
     void modules();
+    void station();
     void program_data();
     void program();
 };
@@ -235,52 +266,35 @@ void TestCli::check_data()
     const QString mismatch = u"f1.olc: FILE/MODEL MIS-MATCH: "_s;
     const QString own = u"f1.olc: CHANNEL ASSIGNMENT ERROR: "_s;
     const QString duplicate = u"f1.olc: DUPLICATE INPUT AND OUTPUT ERROR: "_s;
-    const QString inputs =
-        u"f1.olc: DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE INPUTS BEFORE WRITING DATA: "_s;
-    const QString outputs =
-        u"f1.olc: DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE OUTPUTS BEFORE WRITING DATA: "_s;
-
-    row("sound", record(NORTH), 0, {u"f1.olc: sound"_s},
-        {u"files/0/status=sound"_s, u"files/0/problems=[]"_s, u"exit_code=0"_s});
-    row("ends early", record(NORTH).left(200), 1,
-        {mismatch + u"the file ends before its 46th field"_s},
-        {u"files/0/problems/0/kind=damaged"_s, u"files/0/status=problems"_s});
+    const QString missing = u"f1.olc: DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE %1 BEFORE "
+                            "WRITING DATA: %2"_s;
+    const QStringList sound{u"f1.olc: sound"_s};
+    const QString problem = u"files/0/problems/0/"_s;
+    row("sound", record(NORTH), 0, sound, {u"files/0/status=sound"_s, u"files/0/problems=[]"_s});
     row("other model", record(NORTH, u"P"_s, u"00-00999-000"_s), 1,
         {mismatch + u"the model field is \"00-00999-000\", not \"00-00574-000\""_s},
-        {u"files/0/problems/0/kind=other_model"_s,
-         u"files/0/problems/0/message=FILE/MODEL MIS-MATCH"_s});
+        {problem + u"kind=other_model"_s, problem + u"message=FILE/MODEL MIS-MATCH"_s});
     row("number beyond 16 bits", record(NORTH).replace(",160,", ",40000,"), 1,
         {mismatch +
          u"field 8 (the point code of IN-3) holds a number that does not fit in 16 bits"_s});
     row("text in a loop byte", record(NORTH).replace("1,0,0,0", "1,0,X,0"), 1,
         {mismatch +
          u"field 45 (OUT-1 to OUT-8 loops) holds something other than a decimal number"_s});
-    row("code below -1", record(u"IN3=-7 OUT3=A1"_s), 1,
+    row("code below -1", record(u"IN3=#-7 OUT3=A1"_s), 1,
         {mismatch + u"the point code of IN-3 is -7, which names no channel"_s},
-        {u"files/0/problems/0/slot=3"_s});
-    row("own output", record(u"IN3=C4 OUT3=C4"_s), 1,
-        {own + u"IN-3 names its own OUT-3 (C/4 DATA-A)"_s},
-        {u"files/0/problems/0/kind=own_output"_s, u"files/0/problems/0/slot=3"_s,
-         u"files/0/problems/0/message=CHANNEL ASSIGNMENT ERROR"_s});
-    row("own output on the other loop", record(u"IN3=C4 OUT3=C4 L=4,0,0,0"_s), 0,
-        {u"f1.olc: sound"_s});
+        {problem + u"slot=3"_s});
     row("two other outputs", record(u"IN2=B5 OUT2=A1 IN4=A2 OUT4=B5 IN7=A3 OUT7=B5"_s), 1,
         {duplicate + u"IN-2 names OUT-4, OUT-7 (B/5 DATA-A)"_s},
-        {u"files/0/problems/0/kind=other_output"_s, u"files/0/problems/0/outputs=[4,7]"_s});
-    row("own and another output on DATA-B", record(u"IN3=C4 OUT3=C4 IN5=A1 OUT5=C4 L=4,0,20,0"_s),
-        1,
+        {problem + u"kind=other_output"_s, problem + u"outputs=[4,7]"_s});
+    row("own and another output on DATA-B", record(u"IN3=C4.B OUT3=C4.B IN5=A1 OUT5=C4.B"_s), 1,
         {own + u"IN-3 names its own OUT-3 (C/4 DATA-B)"_s,
-         duplicate + u"IN-3 names OUT-5 (C/4 DATA-B)"_s});
-    // OUT-7's lists still hold B/5, but its slot is off: the module never gets that output.
-    row("output of a switched-off slot", record(u"IN2=B5 OUT2=A1 OUT7=B5"_s), 0,
-        {u"f1.olc: sound"_s});
-    row("shared sources and destinations", record(u"IN1=D1 OUT1=E1 IN2=D1 OUT2=E1"_s), 0,
-        {u"f1.olc: sound"_s});
-    row("incomplete sides", record(u"IN4=-1 OUT4=H8 IN5=A1 OUT5=160 IN6=A2 OUT6=-1"_s), 1,
-        {inputs + u"IN-4 has no channel"_s, outputs + u"OUT-5 has no module and no channel"_s,
-         outputs + u"OUT-6 has no channel"_s},
-        {u"files/0/problems/1/kind=incomplete_output"_s, u"files/0/problems/1/slot=5"_s});
-
+         duplicate + u"IN-3 names OUT-5 (C/4 DATA-B)"_s},
+        {problem + u"kind=own_output"_s, problem + u"message=CHANNEL ASSIGNMENT ERROR"_s});
+    row("incomplete sides", record(u"IN4=#-1 OUT4=H8 IN5=A1 OUT5=#160 IN6=A2 OUT6=#-1"_s), 1,
+        {missing.arg(u"INPUTS"_s, u"IN-4 has no channel"_s),
+         missing.arg(u"OUTPUTS"_s, u"OUT-5 has no module and no channel"_s),
+         missing.arg(u"OUTPUTS"_s, u"OUT-6 has no channel"_s)},
+        {problem + u"kind=incomplete_input"_s, u"files/0/problems/1/kind=incomplete_output"_s});
     QTest::newRow("several files, one missing")
         << QList<QByteArray>{record(NORTH), QByteArray(), record(u"IN3=C4 OUT3=C4"_s)} << 2
         << QStringList{u"f1.olc: sound"_s,
@@ -319,51 +333,32 @@ void TestCli::show_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("json");
     QTest::addColumn<int>("exit_code");
-    QTest::addColumn<QStringList>("out"); // lines, or key=value checks with --json
+    QTest::addColumn<QStringList>("out"); // lines in this order, or path=value checks with --json
     QTest::addColumn<QString>("err");
+    const auto row = [](const char *name, const QByteArray &file, bool json, int exit_code,
+                        const QStringList &out, const QString &err = {}) {
+        QTest::newRow(name) << file << json << exit_code << out << err;
+    };
     const QByteArray north =
         record(NORTH, u"NORTH PANEL"_s).replace("\"DESIGNATION\",12", "\"FIRE ALARM, MAIN\",12");
-    QStringList table{
-        u"PANEL NAME: NORTH PANEL"_s,
+    // clang-format off
+    row("table", north, false, 0, {u"PANEL NAME: NORTH PANEL"_s,
         u"INPUT  MODULE  CHANNEL  LOOP    DESIGNATION       OUTPUT  MODULE  CHANNEL  LOOP    DESIGNATION"_s,
         u"IN-1   B       3        DATA-B  FIRE ALARM, MAIN  OUT-1   C       2        DATA-A  DESIGNATION"_s,
-        u"IN-2   A       1        DATA-A  DESIGNATION       OUT-2   C       3        DATA-A  DESIGNATION"_s};
-    for (int k = 3; k <= 10; ++k)
-        table << u"IN-%1 N/A                                        OUT-%2 N/A"_s
-                     .arg(u"%1"_s.arg(k).leftJustified(3))
-                     .arg(u"%1"_s.arg(k).leftJustified(3));
-    QTest::newRow("table") << north << false << 0 << table << QString();
-    QTest::newRow("json") << north << true << 0
-                          << QStringList{u"panel=NORTH PANEL"_s,
-                                         u"slots/0/input/module=B"_s,
-                                         u"slots/0/input/channel=3"_s,
-                                         u"slots/0/input/loop=DATA-B"_s,
-                                         u"slots/0/input/designation=FIRE ALARM, MAIN"_s,
-                                         u"slots/0/output/channel=2"_s,
-                                         u"slots/2/slot=3"_s,
-                                         u"slots/2/input=null"_s,
-                                         u"slots/2/output=null"_s,
-                                         u"exit_code=0"_s}
-                          << QString();
-    // A designation the file keeps for a side that is not assigned is not shown, as on open.
-    QTest::newRow("incomplete output, hidden designation")
-        << record(u"IN5=P10 OUT5=160"_s)
-               .replace("\"DESIGNATION\",160,\"DESIGNATION\",160,1",
-                        "\"DESIGNATION\",160,\"SPARE\",160,1")
-        << true << 0
-        << QStringList{u"slots/4/input/module=P"_s,
-                       u"slots/4/input/channel=10"_s,
-                       u"slots/4/output/module=null"_s,
-                       u"slots/4/output/channel=null"_s,
-                       u"slots/4/output/designation=DESIGNATION"_s,
-                       u"slots/9/output=null"_s}
-        << QString();
-    QTest::newRow("damaged") << record(NORTH).left(100) << false << 1 << QStringList()
-                             << u"-: FILE/MODEL MIS-MATCH: the file ends before its 46th field\n"_s;
+        u"IN-2   A       1        DATA-A  DESIGNATION       OUT-2   C       3        DATA-A  DESIGNATION"_s,
+        u"IN-3   N/A                                        OUT-3   N/A"_s,
+        u"IN-10  N/A                                        OUT-10  N/A"_s});
+    row("json", north, true, 0, {u"panel=NORTH PANEL"_s, u"slots/0/input/module=B"_s,
+        u"slots/0/input/channel=3"_s, u"slots/0/input/loop=DATA-B"_s,
+        u"slots/0/input/designation=FIRE ALARM, MAIN"_s, u"slots/0/output/channel=2"_s,
+        u"slots/2/slot=3"_s, u"slots/2/input=null"_s, u"slots/2/output=null"_s, u"exit_code=0"_s});
+    row("damaged", record(NORTH).left(100), true, 1, {u"problems/0/kind=damaged"_s,
+        u"file=-"_s, u"exit_code=1"_s},
+        u"-: FILE/MODEL MIS-MATCH: the file ends before its 46th field\n"_s);
     // Only the first 4 MiB are read; an input without a record in them is not one.
-    QTest::newRow("larger than 4 MiB")
-        << QByteArray(4 * 1024 * 1024 + 1, 'x') << false << 1 << QStringList()
-        << u"-: FILE/MODEL MIS-MATCH: larger than 4 MiB: not a configuration file\n"_s;
+    row("larger than 4 MiB", QByteArray(4 * 1024 * 1024 + 1, 'x'), false, 1, {},
+        u"-: FILE/MODEL MIS-MATCH: larger than 4 MiB: not a configuration file\n"_s);
+    // clang-format on
 }
 
 void TestCli::show()
@@ -384,14 +379,14 @@ void TestCli::show()
     if (json)
         compare_json(ran.out, out);
     else
-        QCOMPARE(ran.out_lines(), out);
+        QVERIFY2(in_order(ran.out_lines(), out), qPrintable(ran.out));
 }
 
-// refusals ----------------------------------------------------------------------------------------
+// untouched: refusals, and ports ------------------------------------------------------------------
 
-void TestCli::refusals_data()
+void TestCli::untouched_data()
 {
-    QTest::addColumn<QStringList>("arguments"); // {port} is the module's device path
+    QTest::addColumn<QStringList>("arguments"); // {1} is the module's device path
     QTest::addColumn<QByteArray>("file");       // f.olc; null: none
     QTest::addColumn<int>("exit_code");
     QTest::addColumn<QString>("err"); // how standard error starts
@@ -402,55 +397,57 @@ void TestCli::refusals_data()
         QTest::newRow(name) << arguments.split(u' ', Qt::SkipEmptyParts) << file << exit_code << err
                             << json;
     };
-    const QString me = u"converter-cli: "_s;
-    row("no command", u""_s, {}, 2, me + u"no command given (try --help)\n"_s);
-    row("unknown option", u"check f.olc --bogus"_s, good, 2,
-        me + u"unknown option \"--bogus\" (try --help)\n"_s);
-    row("a folder to show", u"show ."_s, {}, 2, me + u".: a folder, not a file\n"_s);
-    row("unknown command", u"program f.olc"_s, good, 2,
-        me + u"unknown command \"program\" (try --help)\n"_s);
-    row("check without a file", u"check"_s, {}, 2, me + u"check: name at least one file\n"_s);
-    row("show two files", u"show f.olc f.olc"_s, good, 2, me + u"show: name exactly one file\n"_s);
-    row("write without a port", u"write f.olc"_s, good, 2,
-        me + u"write: name a port with --port\n"_s);
     const QString bad_port =
-        u"--port %1: give a COM number from 1 to 5, a device name such as ttyUSB0, or a path"_s;
-    row("COM 6", u"write f.olc --port com6"_s, good, 2, me + bad_port.arg(u"com6"_s) + u'\n');
-    row("COM1 and its device", u"verify f.olc --port COM1 --port {port}"_s, good, 2,
-        me + u"--port COM1 and --port {port} are the same port ({port})\n"_s);
+        u"--port %1: give a COM number from 1 to 5, a device name such as ttyUSB0, or a path\n"_s;
+    const QString same = u"--port %1 and --port %2 are the same port (%3)\n"_s;
+    const QString wait = u"--reply-wait %1: give the milliseconds to wait for a reply, from 100 "_s;
+    const QString no_reader = u"t.fifo: a named pipe that no program is reading\n"_s;
+    const QString not_option = u"%1: --%2 is not an option of this command\n"_s;
+    // clang-format off
+    row("no command", u""_s, {}, 2, u"no command given (try --help)\n"_s);
+    row("unknown option", u"check f.olc --bogus"_s, good, 2, u"unknown option \"--bogus\" (try"_s);
+    row("a folder to show", u"show ."_s, {}, 2, u".: a folder, not a file\n"_s);
+    row("unknown command", u"program f.olc"_s, good, 2, u"unknown command \"program\" (try"_s);
+    row("check without a file", u"check"_s, {}, 2, u"check: name at least one file\n"_s);
+    row("show two files", u"show f.olc f.olc"_s, good, 2, u"show: name exactly one file\n"_s);
+    row("write without a port", u"write f.olc"_s, good, 2, u"write: name a port with --port\n"_s);
+    row("probe with a file", u"probe f.olc --port 1"_s, good, 2, u"probe: takes no file"_s);
+    row("station without a log", u"station f.olc --port 1"_s, good, 2, u"station: name the log"_s);
+    row("COM 6", u"write f.olc --port com6"_s, good, 2, bad_port.arg(u"com6"_s));
+    row("a network port without its port", u"probe --port rfc2217://127.0.0.1"_s, {}, 2,
+        u"--port rfc2217://127.0.0.1: a network port is tcp://HOST:PORT or rfc2217://"_s);
+    row("COM1 and its device", u"verify f.olc --port COM1 --port {1}"_s, good, 2,
+        same.arg(u"COM1"_s, u"{1}"_s, u"{1}"_s));
     // A path is taken from the current folder, a bare name from /dev, exactly as opened.
-    row("a link from here and its device", u"verify f.olc --port {port} --port pty/e1"_s, good, 2,
-        me + u"--port {port} and --port pty/e1 are the same port ({port})\n"_s);
+    row("a link from here and its device", u"station f.olc --port {1} --port pty/e1 --log s.log"_s,
+        good, 2, same.arg(u"{1}"_s, u"pty/e1"_s, u"{1}"_s));
     row("a device name and its path", u"verify f.olc --port ttyS0 --port /dev/ttyS0"_s, good, 2,
-        me + u"--port ttyS0 and --port /dev/ttyS0 are the same port (/dev/ttyS0)\n"_s);
-    row("a port for check", u"check f.olc --port 1"_s, good, 2,
-        me + u"check: --port is not an option of this command\n"_s);
+        same.arg(u"ttyS0"_s, u"/dev/ttyS0"_s, u"/dev/ttyS0"_s));
+    row("a port for check", u"check f.olc --port 1"_s, good, 2, not_option.arg(u"check", u"port"));
+    row("a log for read", u"read --port 1 --log s.log"_s, {}, 2, not_option.arg(u"read"_s, u"log"));
+    row("reply wait 99 ms", u"read --port 1 --reply-wait 99"_s, {}, 2, wait.arg(99));
+    row("reply wait 2001 ms", u"probe --port 1 --reply-wait 2001"_s, {}, 2, wait.arg(2001));
     row("read with a file", u"read f.olc --port 1 --name N -o g.olc"_s, good, 2,
-        me + u"read: takes no file argument (\"f.olc\"); use -o\n"_s);
+        u"read: takes no file argument (\"f.olc\"); use -o\n"_s);
     row("read -o without a name", u"read --port 1 -o g.olc"_s, {}, 2,
-        me + u"read: -o saves a panel name: give it with --name\n"_s);
+        u"read: -o saves a panel name: give it with --name\n"_s);
     row("name with a line feed", u"read --port 1 --name A\nB"_s, {}, 2,
-        me + u"--name: the control character U+000A cannot be typed into the panel name box\n"_s);
+        u"--name: the control character U+000A cannot be typed into the panel name box\n"_s);
     row("name of 13", u"read --port 1 --name ABCDEFGHIJKLM -o g.olc"_s, {}, 2,
-        me + u"--name \"ABCDEFGHIJKLM\": 13 characters; the panel name box takes at most 12\n"_s);
+        u"--name \"ABCDEFGHIJKLM\": 13 characters; the panel name box takes at most 12\n"_s);
     row("name with a double quote", u"read --port 1 --name A\"B -o g.olc"_s, {}, 2,
-        me +
-            u"--name \"A\"B\": a configuration file cannot hold a double quote (\") in the panel name\n"_s);
+        u"--name \"A\"B\": a configuration file cannot hold a double quote (\") in the panel"_s);
     row("name outside the code page", u"read --port 1 --name \u03a9 -o g.olc"_s, {}, 2,
-        me +
-            u"--name \"\u03a9\": a configuration file cannot hold the character U+03A9 (\u03a9) in the panel name\n"_s);
+        u"--name \"\u03a9\": a configuration file cannot hold the character U+03A9 (\u03a9) in"_s);
     row("read over a file", u"read --port 1 --name N -o f.olc"_s, "old", 2,
-        me + u"f.olc: the file exists; give --force to replace it\n"_s);
+        u"f.olc: the file exists; give --force to replace it\n"_s);
     // What the save would refuse is refused before the module is read.
-    row("read into a folder", u"read --port 1 --name N -o . --force"_s, {}, 2,
-        me + u".: a folder, not a file to save into; nothing was read\n"_s);
     row("read into a named pipe", u"read --port 1 --name N -o t.fifo --force"_s, {}, 2,
-        me + u"t.fifo: a named pipe, not a file to save into; nothing was read\n"_s);
+        u"t.fifo: a named pipe, not a file to save into; nothing was read\n"_s);
     row("read into a missing folder", u"read --port 1 --name N -o no/g.olc"_s, {}, 2,
-        me + u"no/g.olc: cannot be saved: "_s);
-    row("write a missing file", u"write f.olc --port 1"_s, {}, 2, me + u"f.olc: no such file\n"_s);
-    row("write a file that breaks a rule", u"write f.olc --port 1"_s, record(u"IN3=C4 OUT3=C4"_s),
-        1,
+        u"no/g.olc: cannot be saved: "_s);
+    row("station on a file that breaks a rule", u"station f.olc --port 1 --log s.log"_s,
+        record(u"IN3=C4 OUT3=C4"_s), 1,
         u"f.olc: CHANNEL ASSIGNMENT ERROR: IN-3 names its own OUT-3 (C/4 DATA-A)\n"
         "f.olc: refused, nothing was written to any module\n"_s);
     row("verify a file of another model", u"verify f.olc --port 1 --json"_s,
@@ -461,48 +458,52 @@ void TestCli::refusals_data()
     row("verify an incomplete file", u"verify f.olc --port 1"_s, record(u"IN1=A1"_s), 1,
         u"f.olc: DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE OUTPUTS BEFORE WRITING DATA: "
         "OUT-1 has no module and no channel\n"_s);
-    row("usage error as JSON", u"write f.olc --port 9 --json"_s, good, 2,
-        me + bad_port.arg(u"9"_s) + u'\n', {u"error="_s + bad_port.arg(u"9"_s), u"exit_code=2"_s});
-    row("trace that cannot be opened", u"write f.olc --port 1 --trace no/such/folder/t.log"_s, good,
-        2, me + u"--trace no/such/folder/t.log: "_s);
+    row("usage error as JSON", u"write f.olc --port 9 --json"_s, good, 2, bad_port.arg(u"9"_s),
+        {u"error="_s + bad_port.arg(u"9"_s).chopped(1), u"exit_code=2"_s});
     // Waiting for a reader would hang the program before Ctrl-C could reach it.
     row("trace into a named pipe nobody reads", u"write f.olc --port 1 --trace t.fifo"_s, good, 2,
-        me + u"--trace t.fifo: t.fifo: a named pipe that no program is reading\n"_s);
+        u"--trace t.fifo: "_s + no_reader);
+    row("log into a named pipe nobody reads", u"write f.olc --port 1 --log t.fifo"_s, good, 2,
+        u"--log "_s + no_reader);
+    // COM 2 is pty/e1, a link to the module's line; the list of serial ports opens nothing.
+    row("ports", u"ports --json"_s, {}, 0, QString(), {u"com_ports/0/device={1}"_s,
+        u"com_ports/0/exists=true"_s, u"com_ports/0/target=null"_s, u"com_ports/1/target={1}"_s,
+        u"com_ports/2/device=/dev/null/COM3"_s, u"com_ports/2/exists=false"_s});
+    // clang-format on
 }
 
-// Each refusal is one line (or the file's findings), and no frame reaches the module.
-void TestCli::refusals()
+// Each refusal is one line, after the program's name for a usage or file error, or the file's
+// findings; no frame reaches the module, and no log is begun.
+void TestCli::untouched()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, file);
     QFETCH(QString, err);
-    emulator::ModuleServer module;
-    QVERIFY(module.open_pty());
-    for (QString &argument : arguments)
-        argument.replace(u"{port}"_s, module.port_name());
-    err.replace(u"{port}"_s, module.port_name());
+    QFETCH(QStringList, json);
+    Bench bench;
+    emulator::ModuleServer &module = bench.add();
+    arguments = bench.fill(arguments);
     if (!file.isNull())
         write_file(FILE_NAME, file);
-    // Beside it: a named pipe, and pty/e1, a link to the module's line.
     QCOMPARE(::mkfifo("t.fifo", 0600), 0);
-    QVERIFY(QDir().mkdir(u"pty"_s));
-    QVERIFY(QFile::link(module.port_name(), u"pty/e1"_s));
 
     const Ran ran = run(arguments, [&](qint16 n) {
-        return n == 1 ? module.port_name() : u"/dev/null/COM%1"_s.arg(n);
+        return n == 2 ? QDir::current().filePath(u"pty/e1"_s) : bench.com_ports()(n);
     });
-    QTEST(ran.code, "exit_code");
-    QVERIFY2(ran.err.startsWith(err), qPrintable(ran.err));
-    QFETCH(QStringList, json);
+    QFETCH(int, exit_code);
+    QCOMPARE(ran.code, exit_code);
+    const QString me = exit_code == 2 ? u"converter-cli: "_s : QString();
+    QVERIFY2(ran.err.startsWith(me + bench.fill(err)), qPrintable(ran.err));
     if (json.isEmpty())
         QVERIFY2(ran.out.isEmpty(), qPrintable(ran.out));
     else
-        compare_json(ran.out, json);
+        compare_json(ran.out, bench.fill(json));
     QCOMPARE(module.core().exchanges(), 0);
-    QCOMPARE(memory_of(module), QList<int>(BYTES, 0));
+    QCOMPARE(bench.memory(1), QList<int>(BYTES, 0));
     // A refused read leaves the file it would have replaced as it was.
     if (!file.isNull())
         QCOMPARE(QFile(FILE_NAME).size(), file.size());
+    QVERIFY(!QFile::exists(u"s.log"_s));
 }
 
 // modules -----------------------------------------------------------------------------------------
@@ -512,200 +513,143 @@ void TestCli::modules_data()
     QTest::addColumn<DeviceRow>("r");
     const FaultOptions healthy;
     const QList<int> zeros(BYTES, 0);
-    QList<int> changed = NORTH_BYTES;
-    changed[0] = 23; // IN-1 on C/4
-    changed[21] = 4; // a bit of the IN-9/IN-10 loop byte that belongs to no slot
-    changed[22] = 2; // OUT-2 on DATA-B
-    QList<int> north_partly(BYTES, -1);
-    for (int a : {0, 1, 2, 3, 4})
-        north_partly[a] = NORTH_BYTES[a];
+    const QList<int> north = bytes_of(NORTH);
+    // It wakes at the sixth "A" and answers everything 150 ms late.
+    const FaultOptions late{.answer_attention_from = 6, .reply_delay = 150ms};
     // IN-1 B/3 to OUT-1 C/2; IN-2 off, though its output still holds F/8; loops as read.
-    QList<int> read_bytes(BYTES, 160);
-    read_bytes[0] = 12;
-    read_bytes[10] = 21;
-    read_bytes[11] = 57;
-    read_bytes[20] = 3;   // IN-1, and IN-2 although it is off
-    read_bytes[21] = 254; // IN-10, and six bits that belong to no slot
-    read_bytes[22] = 0;
-    read_bytes[23] = 1;
-    QList<int> incomplete(BYTES, 160);
-    incomplete[0] = 12; // IN-1 active, OUT-1 not assigned
-    for (int a = 20; a < BYTES; ++a)
-        incomplete[a] = 0;
+    const QString read = u"IN1=B3 OUT1=C2 OUT2=F8 L=3,254,0,1"_s;
 
-    // The terminal's lines are cut at 23 columns.
-    QTest::newRow("write five modules at once, on a terminal") << DeviceRow{
-        {u"write"_s, FILE_NAME, u"--port"_s, u"COM1"_s, u"--port"_s, u"2"_s, u"--port"_s, u"com3"_s,
-         u"--port"_s, u"4"_s, u"--port"_s, u"5"_s, u"--trace"_s, u"t.log"_s},
-        {healthy,
-         {.silent = true},
-         {.identity = 17},
-         {.extra = "\r\n"},
-         {.raw_replies = {{1, "XXXXV"}}}},
-        {},
-        record(NORTH),
-        1,
-        {u"COM1  write  24/24 done"_s, u"COM2  write  0/24 faile"_s, u"COM5  write  1/24 faile"_s,
-         u"COM1: programmed, all 24 bytes read back the same"_s,
-         u"COM2: no answer from the module"_s,
-         u"COM3: not a data converter module: identity byte 17, expected 31"_s,
-         u"COM4: the module answered \"A\" with 44 30 30 30 44 0D 0A  |D000D..|, not with exactly "
-         "D000D"_s,
-         u"COM5: bad data at address 1: the reply holds no value (sent 56 00 01 30 30 56  "
-         "|V..00V|, received 58 58 58 58 56  |XXXXV|); MAY BE PARTLY PROGRAMMED (1 of 24 bytes "
-         "verified)"_s,
-         u"4 of 5 modules failed"_s},
-        {},
-        {NORTH_BYTES, zeros, zeros, zeros, NORTH_BYTES.mid(0, 2) + zeros.mid(2)},
-        true};
-    // pty/e2, a link in the current folder, is opened there, not under /dev.
-    QTest::newRow("write: a byte that does not stay, a line that drops") << DeviceRow{
-        {u"write"_s, FILE_NAME, u"--port"_s, u"1"_s, u"--port"_s, u"pty/e2"_s, u"--json"_s},
-        {{.forget_addresses = {5}}, {.drop_after = 10}},
-        {},
-        record(NORTH),
-        1,
-        {},
-        {u"command=write"_s, u"ports/0/port=COM1"_s, u"ports/0/outcome=bad_data"_s,
-         u"ports/0/address=5"_s, u"ports/0/done=5"_s, u"ports/0/partly_programmed=true"_s,
-         u"ports/0/detail=bad data at address 5: stored 160, read back 0; MAY BE PARTLY "
-         "PROGRAMMED (5 of 24 bytes verified)"_s,
-         u"ports/0/received=30 30 30 30 56  |0000V|"_s,
-         u"ports/1/detail=the line went away (the device was unplugged, or its far end closed); "
-         "MAY BE PARTLY PROGRAMMED (4 of 24 bytes verified)"_s,
-         u"ports/1/port=pty/e2"_s, u"ports/1/device={here}/pty/e2"_s,
-         u"ports/1/outcome=port_failure"_s, u"ports/1/done=4"_s,
-         u"ports/1/partly_programmed=true"_s, u"interrupted=false"_s, u"exit_code=1"_s},
-        {north_partly, north_partly.mid(0, 4) + QList<int>(BYTES - 4, 0)}};
-    QTest::newRow("verify: one module as the file says, one not, one in use") << DeviceRow{
-        {u"verify"_s, FILE_NAME, u"--port"_s, u"1"_s, u"--port"_s, u"2"_s, u"--port"_s, u"3"_s},
-        {healthy, healthy, healthy},
-        {NORTH_BYTES, changed, zeros},
-        record(NORTH),
-        1,
-        // Bits of a loop byte that belong to no slot are not compared: the window never shows
-        // them, so a read of the module would not keep them either.
-        {u"COM1: holds what f.olc says"_s, u"COM2: differs from f.olc:"_s,
-         u"  IN-1: file B/3, module C/4"_s, u"  OUT-2 loop: file DATA-A, module DATA-B"_s,
-         u"COM3: the port cannot be opened: in use by another program"_s},
-        {},
-        {NORTH_BYTES, changed},
-        false,
-        {},
-        3};
-    QTest::newRow("verify as JSON: another kind of module") << DeviceRow{
-        {u"verify"_s, FILE_NAME, u"--port"_s, u"{1}"_s, u"--port"_s, u"2"_s, u"--json"_s},
-        {{.identity = 30}, healthy},
-        {zeros, NORTH_BYTES},
-        record(NORTH),
-        1,
-        {},
-        {u"ports/0/outcome=wrong_module"_s, u"ports/0/identity=30"_s,
-         u"ports/0/detail=not a data converter module: identity byte 30, expected 31"_s,
-         u"ports/1/outcome=success"_s, u"ports/1/identical=true"_s, u"ports/1/differences=[]"_s,
-         u"ports/1/bytes/10=21"_s, u"expected/0=12"_s, u"expected/20=1"_s, u"exit_code=1"_s}};
-    QTest::newRow("read without -o shows what it read, without progress")
-        << DeviceRow{{u"read"_s, u"--port"_s, u"1"_s, u"--quiet"_s},
-                     {healthy},
-                     {read_bytes},
-                     {},
-                     0,
-                     {u"COM1: read 24 bytes"_s, u"PANEL NAME: "_s,
-                      u"IN-1   B       3        DATA-B  DESIGNATION  OUT-1   C       2        "
-                      "DATA-A  DESIGNATION"_s}};
-    QTest::newRow("read saves what the window would save")
-        << DeviceRow{{u"read"_s, u"--port"_s, u"1"_s, u"--name"_s, u"NORTH"_s, u"-o"_s, u"g.olc"_s,
-                      u"--force"_s},
-                     {healthy},
-                     {read_bytes},
-                     "an older file",
-                     0,
-                     {u"COM1: read 24 bytes, saved g.olc"_s},
-                     {},
-                     {read_bytes}};
-    QTest::newRow("read as JSON: an active slot without an output") << DeviceRow{
-        {u"read"_s, u"--port"_s, u"1"_s, u"--name"_s, u"N"_s, u"-o"_s, u"g.olc"_s, u"--json"_s},
-        {healthy},
-        {incomplete},
-        {},
-        1,
-        {},
-        {u"saved=false"_s, u"ports/0/outcome=success"_s, u"problems/0/kind=incomplete_output"_s,
-         u"problems/0/slot=1"_s,
-         u"problems/0/message=DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE OUTPUTS BEFORE WRITING DATA"_s,
-         u"slots/0/input/module=B"_s, u"slots/0/output/module=null"_s, u"exit_code=1"_s},
-        {incomplete},
-        false,
-        {u"COM1: DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE OUTPUTS BEFORE WRITING DATA: "
-         "OUT-1 has no module and no channel"_s}};
+    // clang-format off
+// The terminal's lines are cut at 23 columns.
+QTest::newRow("write five modules at once, on a terminal") << DeviceRow{
+    u"write f.olc --port COM1 --port 2 --port com3 --port 4 --port 5"_s,
+    {healthy, late, {.identity = 17}, {.extra = "\r\n"}, {.raw_replies = {{1, "XXXXV"}}}},
+    {}, record(NORTH), 1,
+    {u"COM1  write  24/24 done"_s, u"COM2  write  0/24 faile"_s, u"COM5  write  1/24 faile"_s,
+     u"COM1: programmed, all 24 bytes read back the same"_s,
+     u"COM2: no answer from the module"_s,
+     u"COM3: not a data converter module: identity byte 17, expected 31"_s,
+     u"COM4: the module answered \"A\" with 44 30 30 30 44 0D 0A  |D000D..|, not with "
+     "exactly D000D"_s,
+     u"COM5: bad data at address 1: the reply holds no value (sent 56 00 01 30 30 56  "
+     "|V..00V|, received 58 58 58 58 56  |XXXXV|); MAY BE PARTLY PROGRAMMED (1 of 24 bytes "
+     "verified)"_s,
+     u"4 of 5 modules failed"_s},
+    {}, {north, {}, {}, {}, north.mid(0, 2) + zeros.mid(2)}, true};
+QTest::newRow("a module 150 ms late, waited for") << DeviceRow{
+    u"write f.olc --port 1 --reply-wait 250 --quiet"_s, {late}, {}, record(NORTH), 0,
+    {u"COM1: programmed, all 24 bytes read back the same"_s}, {}, {north}};
+// pty/e2, a link in the current folder, is opened there, not under /dev; modules 3 and 4 are
+// reached through ser2net.
+QTest::newRow("write: a byte that does not stay, a line that drops, two on the network")
+    << DeviceRow{u"write f.olc --port 1 --port pty/e2 --port {raw 3} --port {rfc2217 4} "
+                 "--json --log w.log"_s,
+    {{.forget_addresses = {5}}, {.drop_after = 10}, healthy, healthy}, {}, record(NORTH), 1,
+    {},
+    {u"command=write"_s, u"ports/0/port=COM1"_s, u"ports/0/outcome=bad_data"_s,
+     u"ports/0/address=5"_s, u"ports/0/done=5"_s, u"ports/0/partly_programmed=true"_s,
+     u"ports/0/detail=bad data at address 5: stored 160, read back 0; MAY BE PARTLY "
+     "PROGRAMMED (5 of 24 bytes verified)"_s,
+     u"ports/0/received=30 30 30 30 56  |0000V|"_s,
+     u"ports/1/detail=the line went away (the device was unplugged, or its far end closed); "
+     "MAY BE PARTLY PROGRAMMED (4 of 24 bytes verified)"_s,
+     u"ports/1/port=pty/e2"_s, u"ports/1/device={here}/pty/e2"_s,
+     u"ports/1/outcome=port_failure"_s, u"ports/1/done=4"_s, u"ports/2/outcome=success"_s,
+     u"ports/3/port={rfc2217 4}"_s, u"ports/3/outcome=success"_s, u"interrupted=false"_s,
+     u"exit_code=1"_s},
+    {north.mid(0, 5), north.mid(0, 4) + zeros.mid(4), north, north}};
+// Bits of a loop byte that belong to no slot are not compared: the window never shows them,
+// so a read of the module would not keep them either.
+QTest::newRow("verify: as the file says, not, in use, another kind") << DeviceRow{
+    u"verify f.olc --port 1 --port {rfc2217 2} --port 3 --port 4"_s,
+    {healthy, healthy, healthy, {.identity = 30}},
+    {NORTH, u"IN1=C4 OUT1=C2 IN2=A1 OUT2=C3 L=1,4,2,0"_s}, record(NORTH), 1,
+    {u"COM1: holds what f.olc says"_s, u"{rfc2217 2}: differs from f.olc:"_s,
+     u"  IN-1: file B/3, module C/4"_s, u"  OUT-2 loop: file DATA-A, module DATA-B"_s,
+     u"COM3: the port cannot be opened: in use by another program"_s},
+    {u"ports/0/identical=true"_s, u"ports/0/differences=[]"_s, u"ports/0/bytes/10=21"_s,
+     u"ports/1/differences/1/kind=loop"_s, u"ports/1/differences/1/side=output"_s,
+     u"ports/1/differences/1/address=22"_s, u"ports/2/outcome=port_failure"_s,
+     u"ports/3/outcome=wrong_module"_s, u"ports/3/identity=30"_s, u"expected/0=12"_s,
+     u"expected/20=1"_s, u"exit_code=1"_s},
+    {}, false, {}, 3};
+// Nothing is stored by a probe.
+QTest::newRow("probe: found here, through a link and on the network; another device; silent")
+    << DeviceRow{u"probe --port 1 --port {rfc2217 2} --port 3 --port 4 --port pty/e5"_s,
+    {healthy, healthy, {.identity = 17}, {.silent = true}, healthy}, {}, {}, 1,
+    {u"COM1 -> {1}: a data converter module (identity 31)"_s,
+     u"{rfc2217 2}: a data converter module (identity 31)"_s,
+     u"COM3 -> {3}: not a data converter module: identity byte 17, expected 31"_s,
+     u"COM4 -> {4}: no answer from the module"_s,
+     u"pty/e5 -> {here}/pty/e5 -> {5}: a data converter module (identity 31)"_s},
+    {u"command=probe"_s, u"ports/0/outcome=success"_s, u"ports/0/identity=31"_s,
+     u"ports/2/outcome=wrong_module"_s, u"ports/2/identity=17"_s,
+     u"ports/3/outcome=no_answer"_s, u"ports/3/identity=null"_s, u"ports/4/target={5}"_s,
+     u"exit_code=1"_s},
+    {zeros, zeros}};
+QTest::newRow("read without -o shows what it read, without progress") << DeviceRow{
+    u"read --port {raw 1} --quiet"_s, {healthy}, {read}, {}, 0,
+    {u"{raw 1}: read 24 bytes"_s, u"PANEL NAME: "_s,
+     u"IN-1   B       3        DATA-B  DESIGNATION  OUT-1   C       2        DATA-A  "
+     "DESIGNATION"_s}, {}};
+QTest::newRow("read saves what the window would save") << DeviceRow{
+    u"read --port 1 --name NORTH -o g.olc --force"_s, {healthy}, {read}, "an older file", 0,
+    {u"COM1: read 24 bytes, saved g.olc"_s}, {}, {bytes_of(read)}};
+QTest::newRow("read as JSON: an active slot without an output") << DeviceRow{
+    u"read --port 1 --name N -o g.olc --json"_s, {healthy}, {u"IN1=B3"_s}, {}, 1, {},
+    {u"saved=false"_s, u"ports/0/outcome=success"_s, u"problems/0/kind=incomplete_output"_s,
+     u"problems/0/slot=1"_s, u"problems/0/message=DATA MUST BE ENTERED (CLICKED) FOR ALL "
+     "ACTIVE OUTPUTS BEFORE WRITING DATA"_s,
+     u"slots/0/input/module=B"_s, u"slots/0/output/module=null"_s, u"exit_code=1"_s},
+    {}, false,
+    {u"COM1: DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE OUTPUTS BEFORE WRITING DATA: "
+     "OUT-1 has no module and no channel"_s}};
+    // clang-format on
 }
 
 void TestCli::modules()
 {
     QFETCH(DeviceRow, r);
-    std::vector<std::unique_ptr<emulator::ModuleServer>> modules;
+    Bench bench;
     for (int i = 0; i < r.modules.size(); ++i) {
-        auto &module = *modules.emplace_back(std::make_unique<emulator::ModuleServer>());
-        QVERIFY(module.open_pty());
-        module.core().set_faults(r.modules[i]);
-        if (!r.memory_before.isEmpty())
-            for (int a = 0; a < BYTES; ++a)
-                module.core().set_byte(a, quint8(r.memory_before[i][a]));
+        emulator::ModuleServer &module = bench.add(r.modules[i]);
+        const QList<int> before =
+            r.before.value(i).isEmpty() ? QList<int>(BYTES, 0) : bytes_of(r.before[i]);
+        for (int a = 0; a < BYTES; ++a)
+            module.core().set_byte(a, quint8(before[a]));
     }
-    // Module n is on {n}, and on pty/en, a link in the current folder ({here}).
-    QVERIFY(QDir().mkdir(u"pty"_s));
-    const auto fill = [&](QString text) {
-        for (int i = 0; i < int(modules.size()); ++i)
-            text.replace(u"{%1}"_s.arg(i + 1), modules[std::size_t(i)]->port_name());
-        return text.replace(u"{here}"_s, QDir::currentPath());
-    };
-    for (int i = 0; i < int(modules.size()); ++i)
-        QVERIFY(QFile::link(fill(u"{%1}"_s.arg(i + 1)), u"pty/e%1"_s.arg(i + 1)));
-    QStringList arguments;
-    for (const QString &argument : std::as_const(r.arguments))
-        arguments << fill(argument);
+    const QStringList arguments = bench.fill(r.arguments).split(u' ');
     if (!r.file.isNull())
         write_file(arguments.first() == u"read"_s ? u"g.olc"_s : FILE_NAME, r.file);
     QSerialPort holder;
     if (r.held > 0) {
-        holder.setPortName(modules.at(std::size_t(r.held - 1))->port_name());
+        holder.setPortName(bench.at(r.held).port_name());
         QVERIFY(holder.open(QIODevice::ReadWrite));
     }
 
-    const Ran ran = run(
-        arguments, [&](qint16 n) { return modules.at(std::size_t(n - 1))->port_name(); },
-        r.terminal);
-    QCOMPARE(ran.code, r.exit_code);
-    QStringList expected;
-    for (const QString &line : std::as_const(r.out))
-        expected << fill(line);
-    QVERIFY2(in_order(ran.out_lines(), expected), qPrintable(ran.out));
-    if (arguments.contains(u"--quiet"_s))
-        QCOMPARE(ran.out_lines().value(0), expected.value(0));
-    for (const QString &line : std::as_const(r.err))
-        QVERIFY2(ran.err.split(u'\n').contains(line), qPrintable(ran.err));
+    const bool json_only = arguments.contains(u"--json"_s);
+    if (!json_only) {
+        const Ran ran = run(arguments, bench.com_ports(), r.terminal);
+        QCOMPARE(ran.code, r.exit_code);
+        const QStringList expected = bench.fill(r.out);
+        QVERIFY2(in_order(ran.out_lines(), expected), qPrintable(ran.out));
+        if (arguments.contains(u"--quiet"_s))
+            QCOMPARE(ran.out_lines().value(0), expected.value(0));
+        for (const QString &line : std::as_const(r.err))
+            QVERIFY2(ran.err.split(u'\n').contains(line), qPrintable(ran.err));
+    }
     if (!r.json.isEmpty()) {
-        QStringList checks;
-        for (const QString &check : std::as_const(r.json))
-            checks << fill(check);
-        compare_json(ran.out, checks);
+        const Ran ran = run(arguments + QStringList{u"--json"_s}, bench.com_ports());
+        QCOMPARE(ran.code, r.exit_code);
+        compare_json(ran.out, bench.fill(r.json));
     }
-    for (int i = 0; i < r.memory_after.size(); ++i) {
-        QList<int> memory = memory_of(*modules[std::size_t(i)]);
-        for (int a = 0; a < BYTES; ++a)
-            if (r.memory_after[i][a] < 0)
-                memory[a] = -1;
-        QCOMPARE(memory, r.memory_after[i]);
-    }
-    // Every port that was opened is closed again, in the traffic log's words.
-    if (arguments.contains(u"--trace"_s)) {
-        QFile trace(u"t.log"_s);
-        QVERIFY(trace.open(QIODevice::ReadOnly));
-        const QString log = QString::fromUtf8(trace.readAll());
-        for (const auto &module : modules) {
-            QVERIFY2(log.contains(module->port_name() + u" opened"_s), qPrintable(log));
-            QVERIFY2(log.contains(closed_line(*module)), qPrintable(log));
-        }
+    for (int i = 0; i < r.after.size(); ++i)
+        QCOMPARE(bench.memory(i + 1).mid(0, r.after[i].size()), r.after[i]);
+    // One line in the log per module the write went to.
+    if (arguments.contains(u"--log"_s)) {
+        QFile log(u"w.log"_s);
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll().count('\n'), r.modules.size());
     }
     if (arguments.contains(u"-o"_s)) {
         QFile saved(u"g.olc"_s);
@@ -717,6 +661,63 @@ void TestCli::modules()
             QCOMPARE(saved.readAll(), record(u"IN1=B3 OUT1=C2 L=3,2,0,1"_s, u"NORTH"_s));
         }
     }
+}
+
+// station -----------------------------------------------------------------------------------------
+
+// A bench of two ports: module 1 plugged in, programmed, unplugged (silent) and plugged again
+// with its memory cleared; module 2, behind ser2net, keeps no store at address 5. Ctrl-C ends
+// it.
+void TestCli::station()
+{
+    Bench bench;
+    emulator::ModuleServer &first = bench.add();
+    bench.add({.forget_addresses = {5}});
+    write_file(FILE_NAME, record(NORTH));
+    const QString pass = bench.fill(u"PASS {1}: programmed, all 24 bytes read back the same"_s);
+    const QString fail = bench.fill(u"FAIL {rfc2217 2}: bad data at address 5: stored 160, read "
+                                    "back 0; MAY BE PARTLY PROGRAMMED (5 of 24 bytes verified)"_s);
+
+    const Ran ran =
+        run(bench.fill(u"station f.olc --port {1} --port {rfc2217 2} --log s.log"_s).split(u' '),
+            bench.com_ports(), false, STDIN_FILENO, [&](Ran &ran, CliWorker &worker) {
+                QTRY_VERIFY_WITH_TIMEOUT(ran.out.contains(pass) && ran.out.contains(fail),
+                                         RUN_TIMEOUT_MS);
+                first.core().set_faults({.silent = true});
+                QTRY_VERIFY_WITH_TIMEOUT(ran.out.contains(bench.fill(u"{1}: module removed"_s)),
+                                         RUN_TIMEOUT_MS);
+                for (int a = 0; a < BYTES; ++a)
+                    first.core().set_byte(a, 0);
+                first.core().set_faults({});
+                QTRY_VERIFY_WITH_TIMEOUT(ran.out.count(pass) == 2, RUN_TIMEOUT_MS);
+                worker.interrupt();
+            });
+    QCOMPARE(ran.code, 1);
+    QVERIFY2(ran.out.endsWith(bench.fill(u"{1}: 2 passed, 0 failed\n{rfc2217 2}: 0 passed, 1 "
+                                         "failed\nall ports: 2 passed, 1 failed\n"_s)),
+             qPrintable(ran.out));
+    QCOMPARE(bench.memory(1), bytes_of(NORTH));
+
+    // Each module's line, written before its result was shown.
+    QFile log(u"s.log"_s);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    static const QRegularExpression time(
+        u"\"time\":\"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d\""_s);
+    const QByteArray sha256 = QCryptographicHash::hash(record(NORTH), QCryptographicHash::Sha256);
+    const QStringList common{u"adapter_serial=null"_s, u"file=f.olc"_s, u"identity=31"_s,
+                             u"sha256="_s + QString::fromLatin1(sha256.toHex())};
+    const QStringList passed = bench.fill({u"port={1}"_s, u"device={1}"_s, u"result=pass"_s,
+                                           u"outcome=success"_s, u"bytes_verified=24"_s});
+    const QStringList failed = bench.fill(
+        {u"port={rfc2217 2}"_s, u"device={rfc2217 2}"_s, u"result=fail"_s, u"outcome=bad_data"_s,
+         u"bytes_verified=5"_s, u"detail="_s + fail.section(u": "_s, 1)});
+    for (const QString &line : lines) {
+        QVERIFY2(time.match(line).hasMatch(), qPrintable(line));
+        compare_json(line, common + (line.contains(u"\"pass\""_s) ? passed : failed));
+    }
+    QCOMPARE(lines.filter(u"\"pass\""_s).size(), 2);
+    QCOMPARE(lines.size(), 3);
 }
 
 // program -----------------------------------------------------------------------------------------
@@ -738,21 +739,23 @@ void TestCli::program_data()
                                "{2}: programmed, all 24 bytes read back the same\\n$"_s;
     const QString failed = u"^converter-cli: standard output failed \\(%1\\); what it could not "
                            "take follows here\\n"_s;
-    QTest::newRow("SIGINT in the middle of a write")
-        << SIGINT << u"write"_s << QString() << u"t.log"_s << 130 << partly << named;
-    QTest::newRow("SIGTERM while two modules are read")
-        << SIGTERM << u"verify"_s << QString() << u"t.log"_s << 130
+    QTest::newRow("SIGINT while two modules are read")
+        << SIGINT << u"verify"_s << QString() << u"t.log"_s << 130
         << u"{1}: interrupted\\n{2}: interrupted\\n$"_s << u"interrupted; ports closed\\n$"_s;
     // The terminal closed: as Ctrl-C. The trace goes into a named pipe that is being read.
     QTest::newRow("SIGHUP in the middle of a write")
         << SIGHUP << u"write"_s << QString() << u"t.fifo"_s << 130 << partly << named;
+    // The station ends with its tally; the module being programmed is named and counted failed.
+    QTest::newRow("SIGTERM while the station programs")
+        << SIGTERM << u"station"_s << QString() << u"t.log"_s << 1
+        << u"FAIL {1}: interrupted; MAY BE PARTLY PROGRAMMED \\(\\d+ of 24 bytes verified\\)\\n"
+           "FAIL {2}: interrupted.*\\n{1}: 0 passed, 1 failed\\n{2}: 0 passed, 1 failed\\n"
+           "all ports: 0 passed, 2 failed\\n$"_s
+        << u"^$"_s;
     // The runs go on to their end; what standard output could not take goes to standard error.
     QTest::newRow("standard output closed")
         << 0 << u"write"_s << u"closed"_s << u"t.log"_s << 2 << QString()
         << failed.arg(u"Broken pipe"_s) + programmed;
-    QTest::newRow("standard output full")
-        << 0 << u"write"_s << u"/dev/full"_s << u"t.log"_s << 2 << QString()
-        << failed.arg(u"No space left on device"_s) + programmed;
 }
 
 // The real program against the modules in this process, stopped by a signal, or with its
@@ -762,12 +765,10 @@ void TestCli::program()
     QFETCH(int, signal_number);
     QFETCH(QString, output);
     QFETCH(QString, trace);
-    QFETCH(QString, out);
-    QFETCH(QString, err);
-    emulator::ModuleServer first;
-    emulator::ModuleServer second;
-    QVERIFY(first.open_pty());
-    QVERIFY(second.open_pty());
+    QFETCH(QString, command);
+    Bench bench;
+    emulator::ModuleServer &first = bench.add();
+    bench.add();
     write_file(FILE_NAME, record(NORTH));
     int trace_pipe = -1;
     if (trace.endsWith(u".fifo"_s)) {
@@ -775,10 +776,10 @@ void TestCli::program()
         trace_pipe = ::open(qPrintable(trace), O_RDONLY | O_NONBLOCK);
     }
     const auto close_pipe = qScopeGuard([&] { ::close(trace_pipe); });
-    QFETCH(QString, command);
-    QStringList arguments{command, FILE_NAME};
-    arguments << u"--port"_s << first.port_name() << u"--port"_s << second.port_name()
-              << u"--trace"_s << trace;
+    const QString station_log = command == u"verify"_s ? QString() : u" --log s.log"_s;
+    const QStringList arguments =
+        bench.fill(u"%1 f.olc --port {1} --port {2} --trace %2%3"_s.arg(command, trace, station_log)
+                       .split(u' '));
 
     QProcess program;
     if (output.startsWith(u'/'))
@@ -802,28 +803,25 @@ void TestCli::program()
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QTEST(program.exitCode(), "exit_code");
 
-    const auto fill = [&](QString text) {
-        return QRegularExpression(
-            text.replace(u"{1}"_s, QRegularExpression::escape(first.port_name()))
-                .replace(u"{2}"_s, QRegularExpression::escape(second.port_name())));
+    const auto pattern = [&](const QString &text) {
+        QString escaped = text;
+        for (int n : {1, 2})
+            escaped.replace(u"{%1}"_s.arg(n), QRegularExpression::escape(bench.at(n).port_name()));
+        return QRegularExpression(escaped);
     };
+    QFETCH(QString, out);
+    QFETCH(QString, err);
     const QString stdout_text = QString::fromUtf8(program.readAllStandardOutput());
-    QVERIFY2(out.isEmpty() || fill(out).match(stdout_text).hasMatch(), qPrintable(stdout_text));
+    QVERIFY2(out.isEmpty() || pattern(out).match(stdout_text).hasMatch(), qPrintable(stdout_text));
     const QString stderr_text = QString::fromUtf8(program.readAllStandardError());
-    QVERIFY2(fill(err).match(stderr_text).hasMatch(), qPrintable(stderr_text));
+    QVERIFY2(pattern(err).match(stderr_text).hasMatch(), qPrintable(stderr_text));
     // Both ports were closed before the program ended.
-    QByteArray log;
-    if (trace_pipe >= 0) {
-        char buffer[4096];
-        for (ssize_t got = 0; (got = ::read(trace_pipe, buffer, sizeof buffer)) > 0;)
-            log.append(buffer, got);
-    } else {
-        QFile file(trace);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        log = file.readAll();
-    }
-    for (const auto *module : {&first, &second})
-        QVERIFY2(QString::fromUtf8(log).contains(closed_line(*module)), log.constData());
+    QFile file(trace);
+    QVERIFY(trace_pipe >= 0 ? file.open(trace_pipe, QIODevice::ReadOnly)
+                            : file.open(QIODevice::ReadOnly));
+    const QString log = QString::fromUtf8(file.readAll());
+    for (const auto &module : bench.modules)
+        QVERIFY2(log.contains(closed_line(module->port_name())), qPrintable(log));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

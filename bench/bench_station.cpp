@@ -1,0 +1,220 @@
+// The programming bench with eight ports: converter-cli station as its own process, with
+// emulators plugged into it and unplugged again by this program (an emulator's --link is the
+// port; stopping the emulator removes it, as pulling a USB adapter removes its device). Prints the
+// station's processor time while it waits (ports empty, silent modules, programmed modules still
+// plugged in) as a share of one core, and its resident memory after every eight modules up to a
+// hundred (or as many as the argument says).
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+constexpr int PORTS = 8;
+constexpr int MODULES = 100; // unless given as the argument
+constexpr int WAIT_MEASURE_MS = 20000;
+constexpr int EMULATOR_START_MS = 5000;
+constexpr int EVENT_TIMEOUT_MS = 60000;
+constexpr int SETTLE_MS = 2000;
+constexpr int TURN_MS = 10;
+
+// IN-1 B/3 on DATA-B to OUT-1 C/2, IN-2 A/1 to OUT-2 C/3.
+const QByteArray RECORD =
+    "\"00-00574-000\",\"BENCH\",\"DESIGNATION\",12,\"DESIGNATION\",0,\"DESIGNATION\",160,"
+    "\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,"
+    "\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",21,"
+    "\"DESIGNATION\",22,\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,"
+    "\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,"
+    "\"DESIGNATION\",160,1,0,0,0\r\n";
+
+// utime + stime of a process, in seconds.
+double cpu_seconds(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    // Fields after the command's closing parenthesis: state is the 3rd field, utime the 14th.
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    constexpr int UTIME = 14 - 3, STIME = 15 - 3;
+    return static_cast<double>(fields.value(UTIME).toLongLong() +
+                               fields.value(STIME).toLongLong()) /
+           static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+qint64 resident_kib(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+// Runs the event loop until `done` holds; false after the timeout.
+bool wait_for(const std::function<bool()> &done, int timeout_ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeout_ms)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(TURN_MS, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+class Bench
+{
+public:
+    Bench(const QString &bin, const QString &folder) : m_bin(bin), m_folder(folder) {}
+
+    bool start_station()
+    {
+        QFile file(m_folder + QStringLiteral("/bench.olc"));
+        if (!file.open(QIODevice::WriteOnly) || file.write(RECORD) != RECORD.size())
+            return false;
+        file.close();
+        QStringList arguments{QStringLiteral("station"), file.fileName(), QStringLiteral("--log"),
+                              m_folder + QStringLiteral("/bench.log")};
+        for (int port = 0; port < PORTS; ++port)
+            arguments << QStringLiteral("--port") << link(port);
+        QObject::connect(&m_station, &QProcess::readyReadStandardOutput, [this] {
+            while (m_station.canReadLine()) {
+                const QByteArray line = m_station.readLine();
+                m_passed += line.startsWith("PASS ");
+                m_failed += line.startsWith("FAIL ");
+                m_removed += line.contains(": module removed");
+            }
+        });
+        m_station.start(m_bin + QStringLiteral("/converter-cli"), arguments);
+        return m_station.waitForStarted();
+    }
+    void stop_station()
+    {
+        m_station.terminate();
+        m_station.waitForFinished();
+    }
+    qint64 pid() const { return m_station.processId(); }
+
+    // An emulator behind port's link, healthy or silent.
+    bool plug(int port, bool silent = false)
+    {
+        auto &module = m_modules[static_cast<std::size_t>(port)];
+        module = std::make_unique<QProcess>();
+        QStringList arguments{QStringLiteral("--pty"), QStringLiteral("--quiet"),
+                              QStringLiteral("--link"), link(port)};
+        if (silent)
+            arguments << QStringLiteral("--silent");
+        module->start(m_bin + QStringLiteral("/converter-emulator"), arguments);
+        return module->waitForReadyRead(EMULATOR_START_MS);
+    }
+    void unplug(int port)
+    {
+        auto &module = m_modules[static_cast<std::size_t>(port)];
+        module->terminate();
+        module->waitForFinished();
+        module.reset();
+    }
+
+    int passed() const { return m_passed; }
+    int failed() const { return m_failed; }
+    int removed() const { return m_removed; }
+
+private:
+    QString link(int port) const { return m_folder + QStringLiteral("/port%1").arg(port + 1); }
+
+    QString m_bin;
+    QString m_folder;
+    QProcess m_station;
+    std::vector<std::unique_ptr<QProcess>> m_modules{PORTS};
+    int m_passed = 0, m_failed = 0, m_removed = 0;
+};
+
+// The station's processor time over a stretch of waiting, as a share of one core.
+double waiting_share(const Bench &bench)
+{
+    const double cpu = cpu_seconds(bench.pid());
+    QElapsedTimer wall;
+    wall.start();
+    wait_for([] { return false; }, WAIT_MEASURE_MS);
+    return 100.0 * (cpu_seconds(bench.pid()) - cpu) / (static_cast<double>(wall.elapsed()) / 1e3);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int modules = argc > 1 ? QByteArray(argv[1]).toInt() : MODULES;
+    QTemporaryDir folder;
+    Bench bench(QCoreApplication::applicationDirPath(), folder.path());
+    if (!bench.start_station()) {
+        std::printf("converter-cli did not start\n");
+        return 1;
+    }
+    std::printf("station on %d ports, waiting %.0f s per measurement\n", PORTS,
+                WAIT_MEASURE_MS / 1e3);
+    wait_for([] { return false; }, SETTLE_MS);
+    std::printf("waiting, every port empty: processor %.2f %% of one core\n", waiting_share(bench));
+
+    for (int port = 0; port < PORTS; ++port)
+        bench.plug(port, true);
+    std::printf("waiting, %d silent modules: processor %.2f %% of one core\n", PORTS,
+                waiting_share(bench));
+    for (int port = 0; port < PORTS; ++port)
+        bench.unplug(port);
+
+    qint64 first_kib = 0;
+    int round = 0;
+    while (bench.passed() + bench.failed() < modules) {
+        const int done = bench.passed() + bench.failed();
+        const int removed = bench.removed();
+        const int count = std::min(PORTS, modules - done);
+        for (int port = 0; port < count; ++port)
+            bench.plug(port);
+        if (!wait_for([&] { return bench.passed() + bench.failed() >= done + count; },
+                      EVENT_TIMEOUT_MS)) {
+            std::printf("the modules were not programmed in time\n");
+            break;
+        }
+        ++round;
+        if (round == 1)
+            std::printf("waiting, %d programmed modules still plugged in: processor %.2f %% of one "
+                        "core\n",
+                        PORTS, waiting_share(bench));
+        for (int port = 0; port < count; ++port)
+            bench.unplug(port);
+        if (!wait_for([&] { return bench.removed() >= removed + count; }, EVENT_TIMEOUT_MS)) {
+            std::printf("the removals were not seen in time\n");
+            break;
+        }
+        const qint64 kib = resident_kib(bench.pid());
+        if (round == 1)
+            first_kib = kib;
+        std::printf("after %3d modules (%d failed): resident %lld KiB\n",
+                    bench.passed() + bench.failed(), bench.failed(), static_cast<long long>(kib));
+    }
+    std::printf("resident memory: %lld KiB after the first %d modules, %lld KiB after %d\n",
+                static_cast<long long>(first_kib), PORTS,
+                static_cast<long long>(resident_kib(bench.pid())), bench.passed() + bench.failed());
+    bench.stop_station();
+    return 0;
+}

@@ -1,0 +1,214 @@
+#include "text_report.h"
+
+#include "cli_texts.h"
+#include "memory_map.h"
+#include "run_report.h"
+#include "slot_table.h"
+
+using namespace cli;
+
+namespace
+{
+
+class Lines
+{
+public:
+    void out(const QString &text) { m_lines.append({false, text}); }
+    void err(const QString &text) { m_lines.append({true, text}); }
+    void problems(const QString &name, const QList<RecordProblem> &problems, bool error)
+    {
+        for (const RecordProblem &problem : problems)
+            m_lines.append({error, FILE_PROBLEM.arg(name, problem.message(), problem.detail)});
+    }
+    void result(const PortRun &run, const QString &text)
+    {
+        out(RESULT_LINE.arg(run.port.label, text));
+    }
+    // After Ctrl-C: one line naming the modules a write may have left partly programmed.
+    void interrupted(const PortRuns &runs)
+    {
+        if (!runs.interrupted)
+            return;
+        QStringList partly;
+        for (const PortRun &run : runs.ports)
+            if (may_be_partly_programmed(run.result))
+                partly << run.port.label;
+        err(partly.isEmpty() ? INTERRUPTED_SUMMARY
+                             : INTERRUPTED_PARTLY.arg(partly.join(NAME_LIST_SEPARATOR)));
+    }
+    void add(const CheckResult &check);
+    void add(const ShowResult &show);
+    void add(const WriteResult &write);
+    void add(const ReadResult &read);
+    void add(const VerifyResult &verify);
+    void add(const ProbeResult &probe);
+    void add(const PortsResult &ports);
+    void add(const StationResult &station);
+    void add(std::monostate) {}
+
+    QList<ReportLine> m_lines;
+};
+
+void Lines::add(const CheckResult &check)
+{
+    for (const CheckedFile &file : check.files) {
+        if (!file.error.isEmpty())
+            err(ERROR_LINE.arg(PROGRAM_NAME, FILE_UNREADABLE.arg(file.file, file.error)));
+        else if (file.problems.isEmpty())
+            out(FILE_SOUND.arg(file.file));
+        problems(file.file, file.problems, false);
+    }
+}
+
+void Lines::add(const ShowResult &show)
+{
+    if (show.problems)
+        problems(show.file, *show.problems, true);
+    if (show.panel)
+        for (const QString &line : slot_table(*show.panel))
+            out(line);
+}
+
+void Lines::add(const WriteResult &write)
+{
+    if (write.refused) {
+        problems(write.file, *write.refused, true);
+        err(REFUSED.arg(write.file));
+    }
+    if (!write.runs)
+        return;
+    int failed = 0;
+    for (const PortRun &run : write.runs->ports) {
+        result(run, run.result.succeeded() ? PROGRAMMED.arg(CONFIGURATION_BYTES)
+                                           : failure_text(run.result, write.image));
+        failed += !run.result.succeeded();
+    }
+    const auto count = write.runs->ports.size();
+    if (failed > 0 && count > 1 && !write.runs->interrupted)
+        out(FAILED_SUMMARY.arg(failed).arg(count));
+    interrupted(*write.runs);
+}
+
+void Lines::add(const ReadResult &read)
+{
+    if (!read.runs)
+        return;
+    const PortRun &run = read.runs->ports.first();
+    if (!run.result.succeeded()) {
+        result(run, failure_text(run.result));
+    } else if (read.output.isEmpty()) {
+        result(run, READ_DONE.arg(CONFIGURATION_BYTES));
+        out(QString());
+        for (const QString &line : slot_table(*read.panel))
+            out(line);
+    } else if (read.problems) {
+        problems(run.port.label, *read.problems, true);
+    } else if (read.saved) {
+        result(run, SAVED.arg(CONFIGURATION_BYTES).arg(read.output));
+    }
+    interrupted(*read.runs);
+}
+
+void Lines::add(const VerifyResult &verify)
+{
+    if (verify.problems) {
+        problems(verify.file, *verify.problems, true);
+        err(CANNOT_VERIFY.arg(verify.file));
+    }
+    if (!verify.runs)
+        return;
+    for (int index = 0; index < verify.runs->ports.size(); ++index) {
+        const PortRun &run = verify.runs->ports[index];
+        if (!run.result.succeeded()) {
+            result(run, failure_text(run.result));
+            continue;
+        }
+        const QList<PanelDifference> &differences = verify.differences[index];
+        result(run, (differences.isEmpty() ? IDENTICAL : DIFFERENT).arg(verify.file));
+        for (const PanelDifference &difference : differences)
+            out(DIFFERENCE_LINE.arg(difference.text()));
+    }
+    interrupted(*verify.runs);
+}
+
+void Lines::add(const ProbeResult &probe)
+{
+    if (!probe.runs)
+        return;
+    for (int index = 0; index < probe.runs->ports.size(); ++index) {
+        const PortRun &run = probe.runs->ports[index];
+        // The name as given, then each name it leads to: "COM1 -> /dev/COM1 -> /dev/pts/3".
+        QStringList names{run.port.label};
+        for (const QString &name : {run.port.device, probe.targets.value(index)})
+            if (!name.isEmpty() && name != names.last())
+                names << name;
+        out(RESULT_LINE.arg(names.join(RESOLVES_TO),
+                            run.result.succeeded()
+                                ? MODULE_FOUND.arg(run.result.identity.value_or(0))
+                                : failure_text(run.result)));
+    }
+    interrupted(*probe.runs);
+}
+
+void Lines::add(const PortsResult &ports)
+{
+    QList<QStringList> serial{
+        {PORTS_DEVICE, PORTS_DESCRIPTION, PORTS_MANUFACTURER, PORTS_USB_ID, PORTS_SERIAL}};
+    const auto hex = [](quint16 id) {
+        return QString::number(id, HEX).rightJustified(USB_ID_DIGITS, u'0');
+    };
+    for (const SerialPortEntry &port : ports.serial_ports)
+        serial.append({port.device, port.description, port.manufacturer,
+                       port.vendor_id && port.product_id
+                           ? USB_ID.arg(hex(*port.vendor_id), hex(*port.product_id))
+                           : QString(),
+                       port.serial_number});
+    if (ports.serial_ports.isEmpty())
+        out(NO_SERIAL_PORTS);
+    else
+        for (const QString &line : aligned_rows(serial))
+            out(line);
+    out(QString());
+    QList<QStringList> com{{PORTS_COM, PORTS_DEVICE, PORTS_EXISTS}};
+    for (const ComPortEntry &port : ports.com_ports)
+        com.append({QString::number(port.number),
+                    port.target.isEmpty() ? port.device : port.device + RESOLVES_TO + port.target,
+                    port.exists ? YES : NO});
+    for (const QString &line : aligned_rows(com))
+        out(line);
+}
+
+void Lines::add(const StationResult &station)
+{
+    if (station.refused) {
+        problems(station.file, *station.refused, true);
+        err(REFUSED.arg(station.file));
+    }
+    if (!station.ports)
+        return;
+    int passed = 0, failed = 0;
+    for (const StationTally &tally : *station.ports) {
+        out(STATION_TALLY.arg(tally.port.label).arg(tally.passed).arg(tally.failed));
+        passed += tally.passed;
+        failed += tally.failed;
+    }
+    out(STATION_TOTAL.arg(passed).arg(failed));
+}
+
+} // namespace
+
+QList<ReportLine> text_report(const CommandResult &result)
+{
+    Lines lines;
+    std::visit([&lines](const auto &body) { lines.add(body); }, result.body);
+    if (!result.error.isEmpty())
+        lines.err(ERROR_LINE.arg(PROGRAM_NAME, result.error));
+    return lines.m_lines;
+}
+
+QString station_line(const PortRun &run, const ModuleImage &written)
+{
+    return run.result.succeeded()
+               ? STATION_PASS.arg(run.port.label, PROGRAMMED.arg(CONFIGURATION_BYTES))
+               : STATION_FAIL.arg(run.port.label, failure_text(run.result, written));
+}

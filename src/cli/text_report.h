@@ -1,0 +1,18 @@
+#pragma once
+// A command's result as the lines a person reads: results on standard output, what went wrong
+// with a file, an option or the output on standard error, in the order they are printed.
+
+#include "command_result.h"
+
+#include <QList>
+#include <QString>
+
+struct ReportLine {
+    bool error = false; // for standard error
+    QString text;
+};
+
+QList<ReportLine> text_report(const CommandResult &result);
+
+// The bench's line for one module: "PASS COM1: programmed, ..." or "FAIL COM1: <why>".
+QString station_line(const PortRun &run, const ModuleImage &written);
