@@ -1,5 +1,6 @@
-// Saving a configuration file: a failure never costs the old file, and a save keeps its mode
-// and owner. Each save runs in a child process, which alone gets the limits of the row.
+// The record format: the exact bytes written and what the lenient reader accepts. Saving a
+// record file: a failure never costs the old file, and a save keeps its mode and owner; each save
+// runs in a child process, which alone gets the limits of the row.
 
 #include "config_record.h"
 #include "file_texts.h"
@@ -20,7 +21,14 @@ using namespace Qt::StringLiterals;
 
 namespace
 {
+
 constexpr uid_t NOBODY = 65534;
+// Field numbers (1..46) of the fields the reader cases change.
+constexpr int PANEL = 2;
+constexpr int IN1_CODE = 4;
+constexpr int OUT1_CODE = 24;
+constexpr int OUT10_DESIG = 41;
+constexpr int OUTLMSB = 46;
 
 QByteArray contents(const QString &path)
 {
@@ -34,6 +42,7 @@ struct stat status_of(const QString &path)
     ::stat(QFile::encodeName(path).constData(), &info);
     return info;
 }
+
 } // namespace
 
 class TestRecordFile : public QObject
@@ -41,12 +50,96 @@ class TestRecordFile : public QObject
     Q_OBJECT
 
 private slots:
+    void writes_the_example_record();
+    void reads_leniently_data();
+    void reads_leniently();
     void save_keeps_the_old_file_data();
     void save_keeps_the_old_file();
 
 private:
     QTemporaryDir m_dir;
 };
+
+void TestRecordFile::writes_the_example_record()
+{
+    ConfigRecord record = record_of(QString());
+    record.panel = u"NORTH PANEL"_s;
+    record.indesig[0] = u"FIRE ALARM"_s;
+    record.in[0] = 12;
+    record.loops = {1, 0, 0, 0};
+    QCOMPARE(write_config_record(record).bytes,
+             "\"00-00574-000\",\"NORTH PANEL\",\"FIRE ALARM\",12," +
+                 QByteArray("\"DESIGNATION\",160,").repeated(19) + "1,0,0,0\r\n");
+}
+
+void TestRecordFile::reads_leniently_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<RecordStatus>("status");
+    QTest::addColumn<QByteArray>("read_as"); // what the fields read write back as, if checked
+
+    const QList<QByteArray> blank =
+        write_config_record(record_of(QString())).bytes.chopped(2).split(',');
+    const QByteArray as_written = blank.join(',') + "\r\n";
+    auto with = [&](int field, const QByteArray &text) {
+        QList<QByteArray> fields = blank;
+        fields[field - 1] = text;
+        return fields.join(',') + "\r\n";
+    };
+    auto row = [](const char *name, const QByteArray &bytes, RecordStatus status,
+                  const QByteArray &read_as = {}) {
+        QTest::newRow(name) << bytes << status << read_as;
+    };
+    using enum RecordStatus;
+    // Every byte but the quote (0x80 is the euro sign), commas and line ends included.
+    QByteArray every_byte = "\"";
+    for (int b = 0; b < 256; ++b)
+        if (b != '"')
+            every_byte += static_cast<char>(b);
+    const QByteArray every_character = with(OUT10_DESIG, every_byte + '"');
+
+    row("no line end", blank.join(','), Ok, as_written);
+    row("blanks after commas", blank.join(", \t"), Ok, as_written);
+    row("one field a line, LF", blank.join('\n'), Ok, as_written);
+    row("one field a line, CR", blank.join('\r'), Ok, as_written);
+    row("47th field and more lines", with(OUTLMSB, "5,\"MORE\",7") + "garbage\r\n\"x\",1\r\n", Ok,
+        with(OUTLMSB, "5"));
+    row("text after a closing quote", with(PANEL, "\"N\" and more"), Ok, with(PANEL, "\"N\""));
+    row("quoted comma and line end", with(PANEL, "\"A,\r\nB\""), Ok, with(PANEL, "\"A,\r\nB\""));
+    row("unquoted text", with(PANEL, "NORTH  "), Ok, with(PANEL, "\"NORTH\""));
+    row("every character", every_character, Ok, every_character);
+    row("empty text", with(PANEL, "\"\""), Ok, with(PANEL, "\"\""));
+    row("lowest number", with(IN1_CODE, "-32768"), Ok, with(IN1_CODE, "-32768"));
+    row("highest number", with(OUTLMSB, "32767"), Ok, with(OUTLMSB, "32767"));
+    row("code of 200", with(IN1_CODE, "200"), Ok, with(IN1_CODE, "200"));
+    row("negative code", with(IN1_CODE, "-5"), Ok, with(IN1_CODE, "-5"));
+    row("sign, zeros and blanks", with(IN1_CODE, "+0012 "), Ok, with(IN1_CODE, "12"));
+    row("quoted number", with(OUT1_CODE, "\"7\""), Ok, with(OUT1_CODE, "7"));
+
+    row("empty file", QByteArray(), TooShort);
+    row("45 fields", blank.mid(0, 45).join(','), TooShort);
+    row("unclosed quote", with(OUT10_DESIG, "\"OPEN"), TooShort);
+    row("32768", with(IN1_CODE, "32768"), OutOfRange);
+    row("-32769", with(OUTLMSB, "-32769"), OutOfRange);
+    row("many digits", with(IN1_CODE, QByteArray(40, '9')), OutOfRange);
+    row("number and letters", with(IN1_CODE, "12a"), NotANumber);
+    row("empty number", with(OUT1_CODE, ""), NotANumber);
+    row("lone sign", with(OUT1_CODE, "-"), NotANumber);
+    // The model is compared only once every field has been read.
+    const QByteArray other_model = with(OUTLMSB, "3").replace("00-00574-000", "00-00575-000");
+    row("other model", other_model, WrongModel, other_model);
+}
+
+void TestRecordFile::reads_leniently()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(RecordStatus, status);
+    QFETCH(QByteArray, read_as);
+    ConfigRecord record;
+    QCOMPARE(read_config_record(bytes, record), status);
+    if (!read_as.isEmpty())
+        QCOMPARE(write_config_record(record).bytes, read_as);
+}
 
 void TestRecordFile::save_keeps_the_old_file_data()
 {
@@ -56,20 +149,22 @@ void TestRecordFile::save_keeps_the_old_file_data()
     QTest::addColumn<int>("padding");      // bytes added to the old file
     QTest::addColumn<bool>("saved");       // for a user other than root
     QTest::addColumn<QString>("reason");   // a piece of the reason given
+    const auto row = [](const char *name, uint mode, bool nobody_owns, const char *limits,
+                        int padding, bool saved, const QString &reason = {}) {
+        QTest::newRow(name) << mode << nobody_owns << QString::fromLatin1(limits) << padding
+                            << saved << reason;
+    };
     // Root may write over a read-only file; anyone else is refused.
-    QTest::newRow("read-only") << 0444u << false << QString() << 0 << false << QString();
-    QTest::newRow("group-readable") << 0640u << false << QString() << 0 << true << QString();
-    QTest::newRow("another owner's") << 0640u << true << QString() << 0 << true << QString();
+    row("read-only", 0444u, false, "", 0, false);
+    row("group-readable", 0640u, false, "", 0, true);
+    row("another owner's", 0640u, true, "", 0, true);
     // The old file is writable by anyone, so only the folder or the size limit can stop the
     // save; the new record is over a kilobyte, the old one under 512 bytes.
-    QTest::newRow("file size limit") << 0666u << false << u"512"_s << 0 << false << QString();
-    QTest::newRow("folder not writable: in place")
-        << 0666u << false << u"nobody"_s << 0 << true << QString();
-    QTest::newRow("in place, past the size limit: put back")
-        << 0666u << false << u"nobody,512"_s << 0 << false << QString();
-    QTest::newRow("in place, no room for a copy")
-        << 0666u << false << u"nobody,512"_s << 600 << false
-        << files::SAVE_NO_COPY.section(u'\n', 0, 0);
+    row("file size limit", 0666u, false, "512", 0, false);
+    row("folder not writable: in place", 0666u, false, "nobody", 0, true);
+    row("in place, past the size limit: put back", 0666u, false, "nobody,512", 0, false);
+    row("in place, no room for a copy", 0666u, false, "nobody,512", 600, false,
+        files::SAVE_NO_COPY.section(u'\n', 0, 0));
 }
 
 void TestRecordFile::save_keeps_the_old_file()
@@ -84,9 +179,9 @@ void TestRecordFile::save_keeps_the_old_file()
     if (nobody_owns && !root)
         QSKIP("only root can save over another user's file");
     saved = saved || (root && limits.isEmpty());
-    const QString folder = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
-    const QString data =
-        m_dir.filePath(u"data of "_s + QString::fromLatin1(QTest::currentDataTag()));
+    const QString tag = QString::fromLatin1(QTest::currentDataTag());
+    const QString folder = m_dir.filePath(tag);
+    const QString data = m_dir.filePath(u"data of "_s + tag);
     QVERIFY(QDir().mkpath(folder) && QDir().mkpath(data));
     const QString file = QDir(folder).filePath(u"old.olc"_s);
     const QByteArray old =
