@@ -6,10 +6,7 @@
 #include <QProcess>
 #include <QTest>
 
-namespace
-{
-constexpr int FINISH_MS = 30000;
-}
+using namespace Qt::StringLiterals;
 
 class TestCommandLine : public QObject
 {
@@ -21,17 +18,11 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("output_start");
         QTest::addColumn<QString>("output_contains");
-        const QString usage = QStringLiteral("Usage: ");
-        const QString version_line = QStringLiteral("converter-config " CONVERTER_VERSION "\n");
-        QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << usage
-                                << QStringLiteral("--version");
-        // The window system's options are left for later; --help still answers at once.
+        const QString version = u"converter-config " CONVERTER_VERSION "\n"_s;
+        // The window system's options are left for later; --help answers at once.
         QTest::newRow("-platform xcb --help")
-            << QStringList{QStringLiteral("-platform"), QStringLiteral("xcb"),
-                           QStringLiteral("--help")}
-            << usage << QStringLiteral("--help");
-        QTest::newRow("--version")
-            << QStringList{QStringLiteral("--version")} << version_line << version_line;
+            << QStringList{u"-platform"_s, u"xcb"_s, u"--help"_s} << u"Usage: "_s << u"--help"_s;
+        QTest::newRow("--version") << QStringList{u"--version"_s} << version << version;
     }
     void answers_without_a_display()
     {
@@ -45,12 +36,12 @@ private slots:
         QProcess program;
         program.setProcessEnvironment(environment);
         program.start(QStringLiteral(WINDOW_PROGRAM), arguments);
-        QVERIFY(program.waitForFinished(FINISH_MS));
+        QVERIFY(program.waitForFinished());
         const QString output = QString::fromUtf8(program.readAllStandardOutput());
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
-        QVERIFY2(output.startsWith(output_start), qPrintable(output));
-        QVERIFY2(output.contains(output_contains), qPrintable(output));
+        QVERIFY2(output.startsWith(output_start) && output.contains(output_contains),
+                 qPrintable(output));
         QVERIFY(program.readAllStandardError().isEmpty());
     }
 
@@ -60,18 +51,18 @@ private slots:
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<QString>("error");
         QTest::newRow("none") << QStringList{} << true << QString();
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--bogus")} << false
-                                        << QStringLiteral("Unknown option 'bogus'.");
-        QTest::newRow("a word") << QStringList{QStringLiteral("north.olc")} << false
-                                << QStringLiteral("converter-config takes no arguments: north.olc");
+        QTest::newRow("unknown option")
+            << QStringList{u"--bogus"_s} << false << u"Unknown option 'bogus'."_s;
+        QTest::newRow("a word") << QStringList{u"north.olc"_s} << false
+                                << u"converter-config takes no arguments: north.olc"_s;
     }
     void options_for_the_window()
     {
         QFETCH(QStringList, arguments);
         QFETCH(bool, accepted);
-        QCoreApplication::setApplicationName(QStringLiteral("converter-config"));
+        QCoreApplication::setApplicationName(u"converter-config"_s);
         WindowOptions line;
-        QCOMPARE(line.read(QStringList{QStringLiteral("converter-config")} + arguments), accepted);
+        QCOMPARE(line.read(QStringList{u"converter-config"_s} + arguments), accepted);
         QTEST(line.error_text(), "error");
     }
 };
