@@ -257,6 +257,7 @@ private slots:
             "4 open YYY YYY");
         // A load may press the hidden toggle of an "N/A" input.
         row("hidden loop of an N/A input", "IN6=N/A.B", "", "IN6=N/A-.B", "6 closed C");
+        row("then a letter", "IN6=N/A.B IN6=C.B", "", "IN6=C-.B", "6 open CCC YYY");
 
         // OUT-1 is cleared before its box appears, whichever list or toggle made the conflict.
         const char *own = "CHANNEL: IN1=A3 OUT1=--";
