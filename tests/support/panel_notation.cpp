@@ -17,20 +17,8 @@ struct Token {
     bool output = false;
     QString module, channel; // as the lists show them, "-" for none
     bool data_b = false;
-    bool raw = false; // the code below stands as it is
-    qint16 code = NOT_ASSIGNED;
+    std::optional<qint16> raw; // a point code as it stands
 };
-
-std::optional<LoopBytes> loop_token(const QString &token)
-{
-    if (!token.startsWith(u"L="_s))
-        return std::nullopt;
-    const QStringList b = token.mid(2).split(u',');
-    if (b.size() != 4)
-        qFatal("bad loop bytes: %s", qPrintable(token));
-    return LoopBytes{qint16(b[0].toInt()), qint16(b[1].toInt()), qint16(b[2].toInt()),
-                     qint16(b[3].toInt())};
-}
 
 Token side_token(const QString &text)
 {
@@ -39,17 +27,11 @@ Token side_token(const QString &text)
     const auto m = pattern.match(text);
     if (!m.hasMatch())
         qFatal("bad side: %s", qPrintable(text));
-    Token token;
-    token.output = m.captured(1) == u"OUT"_s;
-    token.slot = m.captured(2).toInt();
-    if (m.hasCaptured(3)) {
-        token.raw = true;
-        token.code = qint16(m.captured(3).toInt());
-        return token;
-    }
-    token.module = m.captured(4);
-    token.channel = m.hasCaptured(5) ? m.captured(5) : u"-"_s;
-    token.data_b = m.hasCaptured(6);
+    Token token{m.captured(2).toInt(), m.captured(1) == u"OUT"_s,
+                m.captured(4),         m.hasCaptured(5) ? m.captured(5) : u"-"_s,
+                m.hasCaptured(6),      std::nullopt};
+    if (m.hasCaptured(3))
+        token.raw = qint16(m.captured(3).toInt());
     return token;
 }
 
@@ -64,41 +46,42 @@ qint16 position_of(ListKind kind, const QString &text)
     qFatal("no item %s", qPrintable(text));
 }
 
-// The code a token's letters stand for, 160 for "N/A" or a side without both.
+// The code a token stands for, 160 for "N/A" or a side without both.
 qint16 code_of(const Token &token)
 {
     if (token.raw)
-        return token.code;
+        return *token.raw;
     const qint16 module =
         position_of(ListKind::OutputModule, token.module == u"N/A"_s ? u"-"_s : token.module);
     const qint16 channel = position_of(ListKind::InputChannel, token.channel);
-    if (module == NO_SELECTION || channel == NO_SELECTION)
-        return NOT_ASSIGNED;
-    return point_code(module, channel);
+    return module == NO_SELECTION || channel == NO_SELECTION ? NOT_ASSIGNED
+                                                             : point_code(module, channel);
 }
 
-// Fills codes and loops the way a record and an image share.
-template <typename Set> void apply_codes(const QString &notation, LoopBytes &loops, Set &&set)
+// Sets the codes the way a record and an image share; returns the loop bytes, from "L=" as they
+// stand or else packed from the .B marks.
+template <typename Set> LoopBytes apply_codes(const QString &notation, Set &&set)
 {
-    LoopFlags inputs{};
-    LoopFlags outputs{};
+    std::array<LoopFlags, 2> flags{}; // inputs, outputs
     std::optional<LoopBytes> given;
     for (const QString &text : notation.split(u' ', Qt::SkipEmptyParts)) {
-        if (const auto bytes = loop_token(text)) {
-            given = bytes;
+        if (text.startsWith(u"L="_s)) {
+            const QStringList b = text.mid(2).split(u',');
+            if (b.size() != 4)
+                qFatal("bad loop bytes: %s", qPrintable(text));
+            given = LoopBytes{qint16(b[0].toInt()), qint16(b[1].toInt()), qint16(b[2].toInt()),
+                              qint16(b[3].toInt())};
             continue;
         }
         const Token token = side_token(text);
         set(token.slot, token.output, code_of(token));
-        (token.output ? outputs : inputs)[std::size_t(token.slot - 1)] = token.data_b;
+        flags[token.output][std::size_t(token.slot - 1)] = token.data_b;
     }
-    if (given) {
-        loops = *given;
-        return;
-    }
-    const auto [inllsb, inlmsb] = pack_loop_flags(inputs);
-    const auto [outllsb, outlmsb] = pack_loop_flags(outputs);
-    loops = {inllsb, inlmsb, outllsb, outlmsb};
+    if (given)
+        return *given;
+    const auto [inllsb, inlmsb] = pack_loop_flags(flags[0]);
+    const auto [outllsb, outlmsb] = pack_loop_flags(flags[1]);
+    return {inllsb, inlmsb, outllsb, outlmsb};
 }
 
 } // namespace
@@ -145,7 +128,7 @@ ConfigRecord record_of(const QString &notation)
     record.outdesig.fill(DESIGNATION_PLACEHOLDER);
     record.in.fill(NOT_ASSIGNED);
     record.out.fill(NOT_ASSIGNED);
-    apply_codes(notation, record.loops, [&](int k, bool output, qint16 code) {
+    record.loops = apply_codes(notation, [&](int k, bool output, qint16 code) {
         (output ? record.out : record.in)[std::size_t(k - 1)] = code;
     });
     return record;
@@ -154,15 +137,11 @@ ConfigRecord record_of(const QString &notation)
 ModuleImage image_of(const QString &notation)
 {
     ModuleImage image;
-    for (int k = 1; k <= SLOT_COUNT; ++k)
-        image.bytes[std::size_t(input_address(k))] = image.bytes[std::size_t(output_address(k))] =
-            NOT_ASSIGNED;
-    LoopBytes loops;
-    apply_codes(notation, loops, [&](int k, bool output, qint16 code) {
+    image.bytes.fill(NOT_ASSIGNED); // the loop bytes follow below
+    const LoopBytes loops = apply_codes(notation, [&](int k, bool output, qint16 code) {
         image.bytes[std::size_t(output ? output_address(k) : input_address(k))] = code;
     });
     const qint16 bytes[] = {loops.inllsb, loops.inlmsb, loops.outllsb, loops.outlmsb};
-    for (std::size_t i = 0; i < std::size(bytes); ++i)
-        image.bytes[FIRST_LOOP_BYTE_ADDRESS + i] = bytes[i];
+    std::copy(std::begin(bytes), std::end(bytes), image.bytes.begin() + FIRST_LOOP_BYTE_ADDRESS);
     return image;
 }

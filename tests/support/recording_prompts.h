@@ -17,9 +17,7 @@ public:
     };
     struct FileRequest {
         bool save = false;
-        QString title;
-        QString filter;
-        QString file_name;
+        QString file_name; // the name the dialog proposed
     };
 
     QList<Message> messages;
@@ -29,13 +27,25 @@ public:
     // Runs while a message box is shown, before it is closed with OK.
     std::function<void(const Message &)> on_message;
 
-    void message(const QString &title, const QString &text) override;
-    QString open_file_name(const QString &title, const QString &filter,
-                           const QString &file_name) override;
-    QString save_file_name(const QString &title, const QString &filter,
-                           const QString &file_name) override;
+    void message(const QString &title, const QString &text) override
+    {
+        messages.append({title, text});
+        if (on_message)
+            on_message(messages.last());
+    }
+    QString open_file_name(const QString &, const QString &, const QString &name) override
+    {
+        return answer(false, name);
+    }
+    QString save_file_name(const QString &, const QString &, const QString &name) override
+    {
+        return answer(true, name);
+    }
 
 private:
-    QString answer(bool save, const QString &title, const QString &filter,
-                   const QString &file_name);
+    QString answer(bool save, const QString &file_name)
+    {
+        file_requests.append({save, file_name});
+        return file_answers.isEmpty() ? QString() : file_answers.takeFirst();
+    }
 };

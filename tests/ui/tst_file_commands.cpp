@@ -39,7 +39,6 @@ constexpr int PANEL_NAME_BOX = ui::PANEL_NAME_BOX;
 // The window answers a click this soon while an open runs or waits (loose: an idle path answers
 // in well under a millisecond).
 constexpr qint64 CLICK_ANSWER_MS = 100;
-constexpr int CLICK_WAIT_MS = 5000;
 
 // Everything of the window that a file carries.
 QStringList state_of(const Form1 &form)
@@ -58,15 +57,7 @@ QStringList state_of(const Form1 &form)
 // "N/A", two loops on DATA-B, designations with commas, blanks and code page letters.
 void fill(Form1 &form)
 {
-    for (int k : {1, 2, 4}) {
-        const auto channel = static_cast<qint16>(k - 1);
-        form.set_list_position(input_module_list(k), 2);
-        form.set_list_position(input_channel_list(k), channel);
-        form.set_list_position(output_module_list(k), 2);
-        form.set_list_position(output_channel_list(k), channel);
-    }
-    form.ToggleButton(input_toggle(1))->setChecked(true);
-    form.ToggleButton(output_toggle(2))->setChecked(true);
+    edit(form, u"IN1=B1.B OUT1=C1 IN2=B2 OUT2=C2.B IN4=B4 OUT4=C4"_s);
     form.Text(input_designation_box(1))->setText(u"PUMP, MAIN"_s);
     form.Text(output_designation_box(1))->setText(u"  VALVE  "_s);
     form.Text(input_designation_box(2))->setText(u"ÉCLAIRAGE €"_s);
@@ -84,22 +75,6 @@ void put(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
-}
-
-// Milliseconds from posting a click on `button` until the window handles it, with `meanwhile`
-// run in between (the click waits in the queue while it runs); -1 if it is never handled.
-qint64 click_answer_ms(QAbstractButton *button, const std::function<void()> &meanwhile)
-{
-    QElapsedTimer timer;
-    qint64 answered = -1;
-    const auto connection =
-        QObject::connect(button, &QAbstractButton::clicked, [&] { answered = timer.elapsed(); });
-    timer.start();
-    QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
-    meanwhile();
-    const bool handled = QTest::qWaitFor([&] { return answered >= 0; }, CLICK_WAIT_MS);
-    QObject::disconnect(connection);
-    return handled ? answered : -1;
 }
 
 // A window with its commands, and a person who answers the file dialogs from a queue.
@@ -140,349 +115,316 @@ class TestFileCommands : public QObject
 
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
-    void save_over_a_file_and_open_round_trip();
-    void save_checks_in_order_data();
-    void save_checks_in_order();
-    void open_agrees_with_the_model_data();
-    void open_agrees_with_the_model();
-    void open_failures_data();
-    void open_failures();
-    void open_refuses_what_is_not_a_file_data();
-    void open_refuses_what_is_not_a_file();
-    void open_waits_for_a_slow_file_data();
-    void open_waits_for_a_slow_file();
+
+    void save_and_open_round_trip()
+    {
+        Session writer;
+        fill(writer.form);
+        // Typing stops at 12 characters; a name that long comes only from an opened file.
+        writer.form.Text(PANEL_NAME_BOX)->setMaxLength(40);
+        writer.form.Text(PANEL_NAME_BOX)->setText(u"../NORTH\\PANEL: 2"_s);
+        const QString file = path(u"round.olc"_s);
+        put(file, QByteArray(4096, 'x') + "\r\nsecond line\r\n");
+        writer.save(file);
+        // The proposed name cannot lead into another folder.
+        QCOMPARE(writer.prompts.file_requests.value(0).file_name, u".._NORTH_PANEL_ 2.olc"_s);
+        const QByteArray saved = contents(file);
+        QVERIFY(saved.startsWith("\"00-00574-000\",\"../NORTH\\PANEL: 2\",\"PUMP, MAIN\",10,"));
+        QVERIFY(saved.contains(",\"\xc9"
+                               "CLAIRAGE \x80\",11,"));
+        QVERIFY(saved.endsWith(",1,0,2,0\r\n"));
+        // Opened again, it shows what the window that saved it showed, designations hidden where
+        // their slot is off.
+        Session reader;
+        reader.open(file);
+        QCOMPARE(state_of(reader.form), state_of(writer.form));
+
+        // A save the disk refuses says so, names the file and leaves what was there.
+        const QString nowhere = path(u"no such folder/x.olc"_s);
+        writer.save(nowhere);
+        QCOMPARE(writer.boxes().value(0), ui::SAVE_FAILED_TITLE);
+        QVERIFY(writer.boxes().value(1).startsWith(
+            ui::SAVE_FAILED_KEPT_TEXT.section(u'\n', 0, 0) + u'\n' + nowhere + u'\n'));
+    }
+
+    void save_checks_in_order_data()
+    {
+        QTest::addColumn<int>("first");         // the first of the faults below the window gets
+        QTest::addColumn<QStringList>("shown"); // the status text and its colour, then any box
+        const auto row = [](const char *name, int first, const QStringList &shown) {
+            QTest::newRow(name) << first << shown;
+        };
+        const QString red = ui::RED.name();
+        row("inputs", 0, {INCOMPLETE_INPUT_TEXT, red});
+        row("outputs", 1, {INCOMPLETE_OUTPUT_TEXT, red});
+        row("panel name", 2, {qApp->applicationName(), PANEL_NAME_MISSING});
+        row("double quote", 3,
+            {ui::UNWRITABLE_TITLE, ui::DOUBLE_QUOTE_TEXT.arg(u"IN-2 DESIGNATION"_s)});
+        row("outside the code page", 4,
+            {ui::UNWRITABLE_TITLE,
+             ui::NOT_IN_CODE_PAGE_TEXT.arg(u"OUT-10 DESIGNATION"_s, u"U+1F600 (😀)"_s)});
+    }
+
+    void save_checks_in_order()
+    {
+        QFETCH(int, first);
+        QFETCH(QStringList, shown);
+        Session session;
+        Form1 &form = session.form;
+        fill(form);
+        form.show_status(u"EARLIER"_s, ui::GREEN);
+        // Every fault from the first on, so the one reported shows the order of the checks.
+        const std::function<void()> faults[] = {
+            [&] { form.set_list_position(input_module_list(3), 4); },
+            [&] { form.set_list_position(output_channel_list(4), NO_SELECTION); },
+            [&] { form.Text(PANEL_NAME_BOX)->clear(); },
+            [&] { form.Text(input_designation_box(2))->setText(u"12\" PIPE"_s); },
+            [&] { form.Text(output_designation_box(10))->setText(u"OK 😀"_s); }};
+        for (int i = first; i < int(std::size(faults)); ++i)
+            faults[i]();
+        session.save(path(u"refused.olc"_s));
+
+        QVERIFY(session.prompts.file_requests.isEmpty());
+        QStringList seen;
+        if (!form.Text1()->isHidden())
+            seen << form.status_text() << form.status_background().name();
+        QCOMPARE(seen + session.boxes(), shown);
+    }
+
+    void open_agrees_with_the_model_data()
+    {
+        QTest::addColumn<QString>("record"); // every side's designation is its name, "IN3" ...
+        // Each box as its title's first word and the sides it names as the window shows them while
+        // it is open, "; " between boxes.
+        QTest::addColumn<QString>("boxes");
+        QTest::addColumn<QString>("after");
+
+        const auto row = [](const char *name, const char *record, const char *boxes,
+                            const char *after) { QTest::newRow(name) << record << boxes << after; };
+        row("own output on DATA-B", "IN1=B3.B OUT1=B3.B", "CHANNEL: IN1=B3.B OUT1=--.B",
+            "IN1=B3.B OUT1=--.B");
+        row("own output on the other loop", "IN1=B3.B OUT1=B3", "", "IN1=B3.B OUT1=B3");
+        // IN-2 names OUT-1: it goes back to "N/A", with its output, loops and designations.
+        row("another slot's output", "IN1=C1 OUT1=B3 IN2=B3 OUT2=A1.B",
+            "DUPLICATE: IN2=B3 OUT1=B3 OUT2=A1.B", "IN1=C1 OUT1=B3 IN2=N/A- OUT2=--");
+        // One run, no early stop, IN-1's box first; then IN-6's, refused by a lower slot's output.
+        row("IN-1 own, IN-6 other", "IN1=A1 OUT1=A1 IN6=F6 OUT6=A2 IN10=C1 OUT10=F6",
+            "CHANNEL: IN1=A1 OUT1=-- IN6=F6; DUPLICATE: IN1=A1 OUT1=-- IN6=F6",
+            "IN1=A1 OUT1=-- IN6=N/A- OUT10=F6");
+        // The run nested in IN-3's return to "N/A" clears OUT-5; the outer run does not report it
+        // a second time.
+        row("IN-3 and IN-5 on OUT-5", "IN3=D4 OUT3=A1 IN5=D4 OUT5=D4",
+            "DUPLICATE: IN3=D4 IN5=D4 OUT5=D4; CHANNEL: IN3=N/A- IN5=D4 OUT5=--",
+            "IN3=N/A- IN5=D4 OUT5=--");
+        // A switched-off slot's hidden output never reaches the module, so it refuses nothing.
+        row("hidden output of a switched-off slot", "OUT7=B5 IN2=B5 OUT2=A1", "",
+            "IN7=N/A- OUT7=B5 IN2=B5");
+        // Codes above 160, -1 (module A, no channel), an unassigned output of an active slot, and
+        // loop bytes whose unused bits press nothing: 5 presses IN-1 and IN-3.
+        row("odd codes and loop bytes",
+            "IN1=B3 OUT1=P10 IN2=#200 OUT2=A1 IN3=A1 OUT3=#160 IN5=#-1 OUT5=#-1 L=5,252,0,0", "",
+            "IN1=B3.B OUT1=P10 IN2=N/A- OUT2=A1 IN3=A1.B OUT3=-- IN5=A- OUT5=A-");
+        // A code no list has a position for stops the open there, with the mismatch box.
+        row("code below -1", "IN1=B3 IN8=#-2", "FILE/MODEL", "");
+    }
+
+    // The window opening a record holds what the model says the open leaves: every list, toggle,
+    // designation and the panel name, each designation shown or hidden, and the same boxes.
+    void open_agrees_with_the_model()
+    {
+        QFETCH(QString, record);
+        QFETCH(QString, boxes);
+        QFETCH(QString, after);
+        ConfigRecord opened = record_of(record);
+        for (int k = 1; k <= SLOT_COUNT; ++k) {
+            opened.indesig[std::size_t(k - 1)] = u"IN%1"_s.arg(k);
+            opened.outdesig[std::size_t(k - 1)] = u"OUT%1"_s.arg(k);
+        }
+        const QString file = path(u"parity.olc"_s);
+        put(file, write_config_record(opened).bytes);
+
+        Session session;
+        QStringList seen;
+        const QStringList expected = boxes.split(u"; "_s);
+        session.prompts.on_message = [&](const RecordingPrompts::Message &box) {
+            const QString sides = expected.value(seen.size()).section(u": "_s, 1);
+            seen << box.title.section(u' ', 0, 0) +
+                        (sides.isEmpty() ? QString() : u": "_s + shown(session.form, sides));
+        };
+        session.open(file);
+        QCOMPARE(seen.join(u"; "_s), boxes);
+        QCOMPARE(shown(session.form, after), after);
+
+        const OpenedRecord model = open_record(opened);
+        if (model.load.refused_list != 0) {
+            QCOMPARE(boxes, MISMATCH_TITLE.section(u' ', 0, 0));
+            return;
+        }
+        QCOMPARE(session.form.panel(), model.checked.panel);
+        QCOMPARE(model.checked.findings.size(), seen.size());
+        for (qsizetype i = 0; i < seen.size(); ++i)
+            QCOMPARE(seen[i].startsWith(u"CHANNEL"_s),
+                     model.checked.findings[i].rule == AssignmentRule::OwnOutput);
+        // A designation shows where the open showed it, unless the check switched its slot off.
+        for (int k = 1; k <= SLOT_COUNT; ++k)
+            for (bool output : {false, true})
+                QCOMPARE(!session.form
+                              .Text(output ? output_designation_box(k) : input_designation_box(k))
+                              ->isHidden(),
+                         model.load.shown(k, output) && model.checked.panel.slot(k).active() ==
+                                                            model.load.panel.slot(k).active());
+    }
+
+    void open_refusals_data()
+    {
+        QTest::addColumn<QString>("made");     // what the test puts at the path
+        QTest::addColumn<QByteArray>("bytes"); // what a file made holds
+        // What a FILE READ FAILURE box calls it; or the mismatch box's title; empty: no box.
+        QTest::addColumn<QString>("shown");
+        const QByteArray good = write_config_record(record_of(QString())).bytes;
+        const auto row = [](const char *name, const char *made, const QByteArray &bytes,
+                            const QString &shown) {
+            QTest::newRow(name) << made << bytes << shown;
+        };
+        row("other model", "file", QByteArray(good).replace("00574", "00575"),
+            MISMATCH_TITLE);
+        row("not a number", "file", QByteArray(good).replace(",160,", ",N/A,"),
+            MISMATCH_TITLE);
+        row("no such file", "", {}, MISMATCH_TITLE);
+        // Each of these would block an open or a read for as long as nobody writes, or never end.
+        row("FIFO without a writer", "fifo", {}, ui::PIPE_KIND);
+        row("FIFO with a silent writer", "fifo, writer", {}, ui::PIPE_KIND);
+        row("pseudo-terminal", "pty", {}, ui::DEVICE_KIND);
+        row("/dev/zero", "zero", {}, ui::DEVICE_KIND);
+        // The system refuses to read a folder: silent, as any refused access.
+        row("folder", "folder", {}, QString());
+    }
+
+    // A refused open leaves the window as it was, and not busy, so the check works again.
+    void open_refusals()
+    {
+        QFETCH(QString, made);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        QString file = path(QString::fromLatin1(QTest::currentDataTag()).remove(u'/'));
+        const QByteArray name = QFile::encodeName(file);
+        // A writer that never writes, or the terminal's other side, held for the whole case.
+        int held = -1;
+        const auto close_held = qScopeGuard([&] {
+            if (held >= 0)
+                ::close(held);
+        });
+        if (made == u"file"_s) {
+            put(file, bytes);
+        } else if (made.startsWith(u"fifo"_s)) {
+            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+            if (made.endsWith(
+                    u"writer"_s)) // read-write: Linux opens it without waiting for a reader
+                QVERIFY((held = ::open(name.constData(), O_RDWR | O_NONBLOCK)) >= 0);
+        } else if (made == u"pty"_s) {
+            QVERIFY((held = ::posix_openpt(O_RDWR | O_NOCTTY)) >= 0);
+            QVERIFY(::grantpt(held) == 0 && ::unlockpt(held) == 0);
+            file = QString::fromLocal8Bit(::ptsname(held));
+        } else if (made == u"zero"_s) {
+            file = u"/dev/zero"_s;
+        } else if (made == u"folder"_s) {
+            QVERIFY(QDir().mkpath(file));
+        }
+
+        Session session;
+        fill(session.form);
+        session.form.show_status(u"EARLIER"_s, ui::GREEN);
+        const auto before = state_of(session.form);
+        session.open(file);
+        QStringList expected{ui::OPEN_FAILED_TITLE,
+                             ui::OPEN_NOT_A_FILE_TEXT.arg(file, shown)};
+        if (shown.isEmpty() || shown == MISMATCH_TITLE)
+            expected = shown.isEmpty() ? QStringList() : QStringList{shown, ui::MISMATCH_TEXT};
+        QCOMPARE(session.boxes(), expected);
+        QVERIFY(!session.busy_during_a_box);
+        QVERIFY(!session.form.busy() && !session.commands.running());
+        QVERIFY(session.form.Text1()->isHidden());
+        QCOMPARE(state_of(session.form), before);
+    }
+
+    void open_waits_for_a_slow_file_data()
+    {
+        QTest::addColumn<bool>("arrives"); // the file comes while the window waits, or never
+        QTest::newRow("late file") << true;
+        QTest::newRow("disk that never answers") << false;
+    }
+
+    void open_waits_for_a_slow_file()
+    {
+        QFETCH(bool, arrives);
+        const ConfigRecord record = record_of(QString());
+        const QString file = path(u"slow.olc"_s);
+        put(file, write_config_record(record).bytes);
+        // Stands in for a hung network mount: the load waits until the test lets it go.
+        auto gate = std::make_shared<std::atomic<bool>>(false);
+        const auto let_go = [gate] {
+            *gate = true;
+            gate->notify_all();
+        };
+        const auto at_end = qScopeGuard(let_go);
+        Session session;
+        RecordFileLoader &loader = session.commands.loader();
+        loader.set_load_function([gate](const QString &name) {
+            gate->wait(false);
+            return load_record_file(name);
+        });
+        if (!arrives)
+            loader.set_time_limit(300ms);
+        fill(session.form);
+
+        session.prompts.file_answers = {file};
+        session.commands.READ_FILE();
+        QVERIFY(session.commands.running());
+        QCOMPARE(session.form.busy(), false);
+        QVERIFY(QGuiApplication::overrideCursor());
+        // Meanwhile the window answers, ignores a second open and a save, and validates edits as
+        // always: OUT-4 on IN-4's own point and loop is refused.
+        QElapsedTimer timer;
+        qint64 answered = -1;
+        connect(session.form.WRITE_CONFIG(), &QAbstractButton::clicked,
+                [&] { answered = timer.elapsed(); });
+        timer.start();
+        QMetaObject::invokeMethod(session.form.WRITE_CONFIG(), &QAbstractButton::click,
+                                  Qt::QueuedConnection);
+        QTRY_VERIFY(answered >= 0);
+        QVERIFY2(answered < CLICK_ANSWER_MS, qPrintable(QString::number(answered)));
+        session.commands.READ_FILE();
+        session.save(path(u"meanwhile.olc"_s));
+        QCOMPARE(session.prompts.file_requests.size(), 1);
+        session.form.set_list_position(output_module_list(4), 1);
+        QCOMPARE(session.boxes().value(0), validation::CHANNEL_ASSIGNMENT_ERROR_TITLE);
+        session.prompts.messages.clear();
+        const QStringList before = state_of(session.form);
+
+        if (arrives)
+            let_go();
+        QTRY_VERIFY(!session.commands.running());
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(session.form.busy(), false);
+        QVERIFY(!session.busy_during_a_box);
+        if (!arrives) {
+            QCOMPARE(session.boxes(),
+                     (QStringList{ui::OPEN_FAILED_TITLE,
+                                  ui::OPEN_TIMED_OUT_TEXT.arg(file, u"0.3"_s)}));
+            QCOMPARE(state_of(session.form), before);
+            // The next open is a new one, on a disk that answers.
+            session.prompts.messages.clear();
+            loader.set_load_function(load_record_file);
+            session.open(file);
+        }
+        QCOMPARE(session.boxes(), QStringList());
+        QCOMPARE(session.form.Text(PANEL_NAME_BOX)->text(), record.panel);
+    }
 
 private:
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
 };
-
-void TestFileCommands::save_over_a_file_and_open_round_trip()
-{
-    Session writer;
-    fill(writer.form);
-    // Typing stops at 12 characters; a name that long comes only from an opened file.
-    writer.form.Text(PANEL_NAME_BOX)->setMaxLength(40);
-    writer.form.Text(PANEL_NAME_BOX)->setText(u"../NORTH\\PANEL: 2"_s);
-    const QString file = path(u"round.olc"_s);
-    put(file, QByteArray(4096, 'x') + "\r\nsecond line\r\n");
-    writer.save(file);
-    // The proposed name cannot lead into another folder.
-    QCOMPARE(writer.prompts.file_requests.value(0).file_name, u".._NORTH_PANEL_ 2.olc"_s);
-    const QByteArray saved = contents(file);
-    QVERIFY(saved.startsWith("\"00-00574-000\",\"../NORTH\\PANEL: 2\",\"PUMP, MAIN\",10,"));
-    QVERIFY(saved.contains(",\"\xc9"
-                           "CLAIRAGE \x80\",11,"));
-    QVERIFY(saved.endsWith(",1,0,2,0\r\n"));
-
-    Session reader;
-    reader.open(file);
-    QCOMPARE(writer.boxes() + reader.boxes(), QStringList());
-    QCOMPARE(state_of(reader.form), state_of(writer.form));
-    QCOMPARE(reader.form.busy(), false);
-    // And the window it opened saves the very same bytes.
-    reader.save(path(u"again.olc"_s));
-    QCOMPARE(contents(path(u"again.olc"_s)), saved);
-    // A save the disk refuses says so, names the file and leaves what was there.
-    const QString nowhere = path(u"no such folder/x.olc"_s);
-    reader.save(nowhere);
-    QCOMPARE(reader.boxes().value(0), ui::SAVE_FAILED_TITLE);
-    QVERIFY(reader.boxes().value(1).startsWith(ui::SAVE_FAILED_KEPT_TEXT.section(u'\n', 0, 0) +
-                                               u'\n' + nowhere + u'\n'));
-}
-
-void TestFileCommands::save_checks_in_order_data()
-{
-    QTest::addColumn<int>("first");         // the first of the faults below the window gets
-    QTest::addColumn<QStringList>("shown"); // the status text and its colour, then any box
-    const QString red = ui::RED.name();
-    QTest::newRow("inputs") << 0 << QStringList{INCOMPLETE_INPUT_TEXT, red};
-    QTest::newRow("outputs") << 1 << QStringList{INCOMPLETE_OUTPUT_TEXT, red};
-    QTest::newRow("panel name") << 2
-                                << QStringList{qApp->applicationName(), PANEL_NAME_MISSING};
-    QTest::newRow("double quote") << 3
-                                  << QStringList{
-                                         ui::UNWRITABLE_TITLE,
-                                         ui::DOUBLE_QUOTE_TEXT.arg(u"IN-2 DESIGNATION"_s)};
-    QTest::newRow("outside the code page")
-        << 4
-        << QStringList{ui::UNWRITABLE_TITLE,
-                       ui::NOT_IN_CODE_PAGE_TEXT.arg(u"OUT-10 DESIGNATION"_s, u"U+1F600 (😀)"_s)};
-}
-
-void TestFileCommands::save_checks_in_order()
-{
-    QFETCH(int, first);
-    QFETCH(QStringList, shown);
-    Session session;
-    Form1 &form = session.form;
-    fill(form);
-    form.show_status(u"EARLIER"_s, ui::GREEN);
-    // Every fault from the first on, so the one reported shows the order of the checks.
-    const std::function<void()> faults[] = {
-        [&] { form.set_list_position(input_module_list(3), 4); },
-        [&] { form.set_list_position(output_channel_list(4), NO_SELECTION); },
-        [&] { form.Text(PANEL_NAME_BOX)->clear(); },
-        [&] { form.Text(input_designation_box(2))->setText(u"12\" PIPE"_s); },
-        [&] { form.Text(output_designation_box(10))->setText(u"OK 😀"_s); }};
-    for (int i = first; i < int(std::size(faults)); ++i)
-        faults[i]();
-    session.save(path(u"refused.olc"_s));
-
-    QVERIFY(session.prompts.file_requests.isEmpty());
-    QStringList seen;
-    if (!form.Text1()->isHidden())
-        seen << form.status_text() << form.status_background().name();
-    QCOMPARE(seen + session.boxes(), shown);
-}
-
-void TestFileCommands::open_agrees_with_the_model_data()
-{
-    QTest::addColumn<QString>("record"); // every side's designation is its name, "IN3" ...
-    // Each box as its title's first word and the sides it names as the window shows them while
-    // it is open, "; " between boxes.
-    QTest::addColumn<QString>("boxes");
-    QTest::addColumn<QString>("after");
-
-    QTest::newRow("own output on DATA-B")
-        << u"IN1=B3.B OUT1=B3.B"_s << u"CHANNEL: IN1=B3.B OUT1=--.B"_s << u"IN1=B3.B OUT1=--.B"_s;
-    QTest::newRow("own output on the other loop")
-        << u"IN1=B3.B OUT1=B3"_s << QString() << u"IN1=B3.B OUT1=B3"_s;
-    // IN-2 names OUT-1: it goes back to "N/A", with its output, loops and designations.
-    QTest::newRow("another slot's output")
-        << u"IN1=C1 OUT1=B3 IN2=B3 OUT2=A1.B"_s << u"DUPLICATE: IN2=B3 OUT1=B3 OUT2=A1.B"_s
-        << u"IN1=C1 OUT1=B3 IN2=N/A- OUT2=--"_s;
-    // One run, no early stop, IN-1's box first; then IN-6's, refused by a lower slot's output.
-    QTest::newRow("IN-1 own, IN-6 other")
-        << u"IN1=A1 OUT1=A1 IN6=F6 OUT6=A2 IN10=C1 OUT10=F6"_s
-        << u"CHANNEL: IN1=A1 OUT1=-- IN6=F6; DUPLICATE: IN1=A1 OUT1=-- IN6=F6"_s
-        << u"IN1=A1 OUT1=-- IN6=N/A- OUT10=F6"_s;
-    // The run nested in IN-3's return to "N/A" clears OUT-5; the outer run does not report it
-    // a second time.
-    QTest::newRow("IN-3 and IN-5 on OUT-5")
-        << u"IN3=D4 OUT3=A1 IN5=D4 OUT5=D4"_s
-        << u"DUPLICATE: IN3=D4 IN5=D4 OUT5=D4; CHANNEL: IN3=N/A- IN5=D4 OUT5=--"_s
-        << u"IN3=N/A- IN5=D4 OUT5=--"_s;
-    // A switched-off slot's hidden output never reaches the module, so it refuses nothing.
-    QTest::newRow("hidden output of a switched-off slot")
-        << u"OUT7=B5 IN2=B5 OUT2=A1"_s << QString() << u"IN7=N/A- OUT7=B5 IN2=B5"_s;
-    // Codes above 160, -1 (module A, no channel), an unassigned output of an active slot, and
-    // loop bytes whose unused bits press nothing: 5 presses IN-1 and IN-3.
-    QTest::newRow("odd codes and loop bytes")
-        << u"IN1=B3 OUT1=P10 IN2=#200 OUT2=A1 IN3=A1 OUT3=#160 IN5=#-1 OUT5=#-1 L=5,252,0,0"_s
-        << QString() << u"IN1=B3.B OUT1=P10 IN2=N/A- OUT2=A1 IN3=A1.B OUT3=-- IN5=A- OUT5=A-"_s;
-    // A code no list has a position for stops the open there, with the mismatch box.
-    QTest::newRow("code below -1") << u"IN1=B3 IN8=#-2"_s << u"FILE/MODEL"_s << QString();
-}
-
-// The window opening a record holds what the model says the open leaves: every list, toggle,
-// designation and the panel name, each designation shown or hidden, and the same boxes.
-void TestFileCommands::open_agrees_with_the_model()
-{
-    QFETCH(QString, record);
-    QFETCH(QString, boxes);
-    QFETCH(QString, after);
-    ConfigRecord opened = record_of(record);
-    for (int k = 1; k <= SLOT_COUNT; ++k) {
-        opened.indesig[std::size_t(k - 1)] = u"IN%1"_s.arg(k);
-        opened.outdesig[std::size_t(k - 1)] = u"OUT%1"_s.arg(k);
-    }
-    const QString file = path(u"parity.olc"_s);
-    put(file, write_config_record(opened).bytes);
-
-    Session session;
-    QStringList seen;
-    const QStringList expected = boxes.split(u"; "_s);
-    session.prompts.on_message = [&](const RecordingPrompts::Message &box) {
-        const QString sides = expected.value(seen.size()).section(u": "_s, 1);
-        seen << box.title.section(u' ', 0, 0) +
-                    (sides.isEmpty() ? QString() : u": "_s + shown(session.form, sides));
-    };
-    session.open(file);
-    QCOMPARE(seen.join(u"; "_s), boxes);
-    QCOMPARE(shown(session.form, after), after);
-
-    const OpenedRecord model = open_record(opened);
-    if (model.load.refused_list != 0) {
-        QCOMPARE(boxes, MISMATCH_TITLE.section(u' ', 0, 0));
-        return;
-    }
-    QCOMPARE(session.form.panel(), model.checked.panel);
-    QStringList findings;
-    for (const RuleFinding &finding : model.checked.findings)
-        findings << (finding.rule == AssignmentRule::OwnOutput ? u"CHANNEL"_s : u"DUPLICATE"_s);
-    QStringList titles;
-    for (const QString &box : seen)
-        titles << box.section(u':', 0, 0);
-    QCOMPARE(findings, titles);
-    // A designation shows where the open showed it, unless the check switched its slot off.
-    for (int k = 1; k <= SLOT_COUNT; ++k)
-        for (bool output : {false, true})
-            QCOMPARE(
-                !session.form.Text(output ? output_designation_box(k) : input_designation_box(k))
-                     ->isHidden(),
-                model.load.shown(k, output) &&
-                    model.checked.panel.slot(k).active() == model.load.panel.slot(k).active());
-}
-
-void TestFileCommands::open_failures_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes"); // null: nothing is written there
-
-    const QByteArray good = write_config_record(record_of(QString())).bytes;
-    QTest::newRow("other model") << u"a.olc"_s << QByteArray(good).replace("00574", "00575");
-    QTest::newRow("not a number") << u"b.olc"_s << QByteArray(good).replace(",160,", ",N/A,");
-    QTest::newRow("no such file") << u"missing.olc"_s << QByteArray();
-}
-
-void TestFileCommands::open_failures()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, bytes);
-    Session session;
-    fill(session.form);
-    session.form.show_status(u"EARLIER"_s, ui::GREEN);
-    const QStringList before = state_of(session.form);
-    const QString file = path(name);
-    if (!bytes.isNull())
-        put(file, bytes);
-    session.open(file);
-
-    QCOMPARE(session.prompts.file_requests.size(), 1);
-    QCOMPARE(session.boxes(), (QStringList{MISMATCH_TITLE, ui::MISMATCH_TEXT}));
-    QVERIFY(!session.busy_during_a_box);
-    QCOMPARE(session.form.busy(), false);
-    QVERIFY(session.form.Text1()->isHidden());
-    QCOMPARE(state_of(session.form), before);
-
-    // The validation works again: OUT-4 on IN-4's own point and loop is refused at once.
-    session.prompts.messages.clear();
-    session.form.set_list_position(output_module_list(4), 1);
-    QCOMPARE(session.prompts.messages.size(), 1);
-    QCOMPARE(session.boxes().value(0), validation::CHANNEL_ASSIGNMENT_ERROR_TITLE);
-}
-
-void TestFileCommands::open_refuses_what_is_not_a_file_data()
-{
-    QTest::addColumn<QString>("made");  // what the test puts at the path
-    QTest::addColumn<QString>("shown"); // what the box calls it; empty: no box
-    QTest::newRow("FIFO without a writer") << u"fifo"_s << ui::PIPE_KIND;
-    QTest::newRow("FIFO with a silent writer") << u"fifo, writer"_s << ui::PIPE_KIND;
-    QTest::newRow("pseudo-terminal") << u"pty"_s << ui::DEVICE_KIND;
-    QTest::newRow("/dev/zero") << u"zero"_s << ui::DEVICE_KIND;
-    // The system refuses to read a folder: silent, as any refused access.
-    QTest::newRow("folder") << u"folder"_s << QString();
-}
-
-// Each of these would block an open or a read for as long as nobody writes, or never end.
-void TestFileCommands::open_refuses_what_is_not_a_file()
-{
-    QFETCH(QString, made);
-    QFETCH(QString, shown);
-    QString file = path(QString::fromLatin1(QTest::currentDataTag()).remove(u'/'));
-    const QByteArray name = QFile::encodeName(file);
-    // A writer that never writes, or the terminal's other side, held for the whole case.
-    int held = -1;
-    const auto close_held = qScopeGuard([&] {
-        if (held >= 0)
-            ::close(held);
-    });
-    if (made.startsWith(u"fifo"_s)) {
-        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
-        if (made.endsWith(u"writer"_s)) // read-write: Linux opens it without waiting for a reader
-            QVERIFY((held = ::open(name.constData(), O_RDWR | O_NONBLOCK)) >= 0);
-    } else if (made == u"pty"_s) {
-        QVERIFY((held = ::posix_openpt(O_RDWR | O_NOCTTY)) >= 0);
-        QVERIFY(::grantpt(held) == 0 && ::unlockpt(held) == 0);
-        file = QString::fromLocal8Bit(::ptsname(held));
-    } else if (made == u"zero"_s) {
-        file = u"/dev/zero"_s;
-    } else {
-        QVERIFY(QDir().mkpath(file));
-    }
-
-    Session session;
-    fill(session.form);
-    const QStringList before = state_of(session.form);
-    const qint64 answer = click_answer_ms(session.form.WRITE_CONFIG(), [&] { session.open(file); });
-    QVERIFY2(answer >= 0 && answer < CLICK_ANSWER_MS, qPrintable(QString::number(answer)));
-    QVERIFY(!session.commands.running());
-    QCOMPARE(session.boxes(),
-             (shown.isEmpty() ? QStringList()
-                              : QStringList{ui::OPEN_FAILED_TITLE,
-                                            ui::OPEN_NOT_A_FILE_TEXT.arg(file, shown)}));
-    QCOMPARE(session.form.busy(), false);
-    QCOMPARE(state_of(session.form), before);
-}
-
-void TestFileCommands::open_waits_for_a_slow_file_data()
-{
-    QTest::addColumn<bool>("arrives"); // the file comes while the window waits, or never
-    QTest::newRow("late file") << true;
-    QTest::newRow("disk that never answers") << false;
-}
-
-void TestFileCommands::open_waits_for_a_slow_file()
-{
-    QFETCH(bool, arrives);
-    const ConfigRecord record = record_of(QString());
-    const QString file = path(u"slow.olc"_s);
-    put(file, write_config_record(record).bytes);
-    // Stands in for a hung network mount: the load waits until the test lets it go.
-    auto gate = std::make_shared<std::atomic<bool>>(false);
-    const auto let_go = [gate] {
-        *gate = true;
-        gate->notify_all();
-    };
-    const auto at_end = qScopeGuard(let_go);
-    Session session;
-    RecordFileLoader &loader = session.commands.loader();
-    loader.set_load_function([gate](const QString &name) {
-        gate->wait(false);
-        return load_record_file(name);
-    });
-    if (!arrives)
-        loader.set_time_limit(300ms);
-    fill(session.form);
-
-    session.prompts.file_answers = {file};
-    session.commands.READ_FILE();
-    QVERIFY(session.commands.running());
-    QCOMPARE(session.form.busy(), false);
-    QVERIFY(QGuiApplication::overrideCursor());
-    // Meanwhile the window answers, ignores a second open and a save, and validates edits as
-    // always: OUT-4 on IN-4's own point and loop is refused.
-    const qint64 answer = click_answer_ms(session.form.WRITE_CONFIG(), [] {});
-    QVERIFY2(answer >= 0 && answer < CLICK_ANSWER_MS, qPrintable(QString::number(answer)));
-    session.commands.READ_FILE();
-    session.save(path(u"meanwhile.olc"_s));
-    QCOMPARE(session.prompts.file_requests.size(), 1);
-    QVERIFY(session.form.Text1()->isHidden());
-    session.form.set_list_position(output_module_list(4), 1);
-    QCOMPARE(session.boxes().value(0), validation::CHANNEL_ASSIGNMENT_ERROR_TITLE);
-    session.prompts.messages.clear();
-    const QStringList before = state_of(session.form);
-
-    if (arrives)
-        let_go();
-    QTRY_VERIFY(!session.commands.running());
-    QVERIFY(!QGuiApplication::overrideCursor());
-    QCOMPARE(session.form.busy(), false);
-    QVERIFY(!session.busy_during_a_box);
-    if (arrives) {
-        QCOMPARE(session.boxes(), QStringList());
-        QCOMPARE(session.form.Text(PANEL_NAME_BOX)->text(), record.panel);
-        return;
-    }
-    QCOMPARE(session.boxes(), (QStringList{ui::OPEN_FAILED_TITLE,
-                                           ui::OPEN_TIMED_OUT_TEXT.arg(file, u"0.3"_s)}));
-    QCOMPARE(state_of(session.form), before);
-    // The next open is a new one, on a disk that answers.
-    loader.set_load_function(load_record_file);
-    session.open(file);
-    QCOMPARE(session.form.Text(PANEL_NAME_BOX)->text(), record.panel);
-}
 
 QTEST_MAIN(TestFileCommands)
 #include "tst_file_commands.moc"
