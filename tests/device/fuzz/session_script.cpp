@@ -13,7 +13,7 @@ using namespace device;
 namespace
 {
 
-constexpr int TICKS_TO_END = 200; // far more waits than any run has
+constexpr int STEPS_TO_END = 200; // far more than a whole write takes once the script is used up
 constexpr int GARBAGE_MAX = 16;   // bytes of one piece of garbage
 constexpr int FLOOD_UNIT = 32;    // a flood is up to 32 of these
 constexpr int FLOOD_UNITS = 32;
@@ -41,25 +41,21 @@ private:
     qsizetype m_pos = 0;
 };
 
-bool value_is(const QByteArray &reply, qint16 low, qint16 high, qint16 *value)
+// The value a reply carries, when it is a value reply within low..high.
+std::optional<qint16> value_in(const QByteArray &reply, qint16 low, qint16 high)
 {
-    if (reply.size() < SHORTEST_VALUE_REPLY)
-        return false;
-    const std::optional<qint16> v = reply_value(reply);
-    if (!v || *v < low || *v > high)
-        return false;
-    *value = *v;
-    return true;
+    const auto value =
+        reply.size() < SHORTEST_VALUE_REPLY ? std::optional<qint16>() : reply_value(reply);
+    return value && *value >= low && *value <= high ? value : std::nullopt;
 }
 
-struct Exchange {
-    QByteArray sent, taken;
-};
-
-// The frames sent paired with the reply taken after each; several "A" count as one exchange.
-QList<Exchange> exchanges_of(const QList<ScriptedLink::Entry> &transcript)
+// How many configuration bytes, from address 0 on, the line shows as really read (for a read)
+// or stored, acknowledged and read back the same (for a write).
+int bytes_proven(const QList<ScriptedLink::Entry> &transcript, const SessionResult &result,
+                 const ModuleImage &target)
 {
-    QList<Exchange> exchanges;
+    // Each reply taken with the frame sent before it; several "A" count as one exchange.
+    QList<std::pair<QByteArray, QByteArray>> exchanges;
     QByteArray last_sent;
     for (const ScriptedLink::Entry &entry : transcript) {
         if (entry.sent)
@@ -67,37 +63,25 @@ QList<Exchange> exchanges_of(const QList<ScriptedLink::Entry> &transcript)
         else
             exchanges.append({last_sent, entry.bytes});
     }
-    return exchanges;
-}
-
-// How many configuration bytes, from address 0 on, the line shows as really read (for a read)
-// or stored, acknowledged and read back the same (for a write).
-int bytes_proven(const QList<Exchange> &exchanges, const SessionResult &result,
-                 const ModuleImage &target)
-{
-    int address = 0;
-    const bool read = result.kind == SessionKind::Read;
+    std::size_t address = 0;
     for (qsizetype k = 0; k < exchanges.size() && address < CONFIGURATION_BYTES; ++k) {
-        const MemoryCell &cell = memory_map()[static_cast<std::size_t>(address)];
+        const auto &[sent, taken] = exchanges[k];
+        const MemoryCell &cell = memory_map()[address];
         const auto at = static_cast<quint8>(cell.address);
-        qint16 value = 0;
-        if (read) {
-            if (exchanges[k].sent == read_frame(at) &&
-                value_is(exchanges[k].taken, 0, cell.read_limit, &value) &&
-                value == result.image.bytes[static_cast<std::size_t>(address)])
-                ++address;
+        if (result.kind == SessionKind::Read) {
+            const auto value = value_in(taken, 0, cell.read_limit);
+            address += sent == read_frame(at) && value == result.image.bytes[address];
             continue;
         }
-        const qint16 wanted = target.bytes[static_cast<std::size_t>(address)];
-        if (exchanges[k].sent == store_frame(at, static_cast<quint8>(wanted)) &&
-            is_acknowledgement(exchanges[k].taken) && k + 1 < exchanges.size() &&
-            exchanges[k + 1].sent == read_frame(at) &&
-            value_is(exchanges[k + 1].taken, wanted, wanted, &value)) {
+        const qint16 wanted = target.bytes[address];
+        if (sent == store_frame(at, static_cast<quint8>(wanted)) && is_acknowledgement(taken) &&
+            k + 1 < exchanges.size() && exchanges[k + 1].first == read_frame(at) &&
+            value_in(exchanges[k + 1].second, wanted, wanted)) {
             ++address;
             ++k;
         }
     }
-    return address;
+    return static_cast<int>(address);
 }
 
 // Stores only after the identity byte read 31 on this line.
@@ -106,11 +90,10 @@ bool stores_after_identity(const QList<ScriptedLink::Entry> &transcript)
     bool confirmed = false;
     QByteArray last_sent;
     for (const ScriptedLink::Entry &entry : transcript) {
-        qint16 value = 0;
         if (entry.sent && entry.bytes.startsWith(STORE_COMMAND) && !confirmed)
             return false;
         if (!entry.sent && last_sent == read_frame(IDENTITY_ADDRESS) &&
-            value_is(entry.bytes, IDENTITY_CODE, IDENTITY_CODE, &value))
+            value_in(entry.bytes, IDENTITY_CODE, IDENTITY_CODE))
             confirmed = true;
         if (entry.sent)
             last_sent = entry.bytes;
@@ -118,14 +101,8 @@ bool stores_after_identity(const QList<ScriptedLink::Entry> &transcript)
     return true;
 }
 
-int attention_sends(const QList<ScriptedLink::Entry> &transcript)
-{
-    return static_cast<int>(std::count_if(transcript.begin(), transcript.end(), [](const auto &e) {
-        return e.sent && e.bytes == attention_frame();
-    }));
-}
-
-QString check_session_script(QByteArrayView bytes, std::optional<SessionResult> &result)
+QString check_session_script(QByteArrayView bytes, const emulator::FaultOptions &faults,
+                             std::optional<SessionResult> &result)
 {
     Script script(bytes);
     const quint8 mode = script.next();
@@ -135,7 +112,7 @@ QString check_session_script(QByteArrayView bytes, std::optional<SessionResult> 
     ScriptedLink link;
     ManualTimer timer;
     ModuleSession session(link, timer);
-    emulator::ModuleCore module;
+    emulator::ModuleCore module(faults);
     ModuleImage target;
     for (std::size_t i = 0; i < target.bytes.size(); ++i) {
         target.bytes[i] = static_cast<qint16>((seed + 37 * i) % 256);
@@ -164,7 +141,7 @@ QString check_session_script(QByteArrayView bytes, std::optional<SessionResult> 
     if (result)
         return QStringLiteral("finished() came from inside the call that started the run");
 
-    int forced_ticks = 0;
+    int steps_after_script = 0;
     while (session.running()) {
         QCoreApplication::sendPostedEvents();
         if (!session.running())
@@ -172,9 +149,13 @@ QString check_session_script(QByteArrayView bytes, std::optional<SessionResult> 
         if (!timer.armed())
             return QStringLiteral("the run waits with no timer started: it would never end");
         if (script.exhausted()) {
-            if (++forced_ticks > TICKS_TO_END)
-                return QStringLiteral("the run did not end after %1 ticks").arg(TICKS_TO_END);
-            timer.fire();
+            if (++steps_after_script > STEPS_TO_END)
+                return QStringLiteral("the run did not end %1 steps after the script")
+                    .arg(STEPS_TO_END);
+            if (honest.isEmpty())
+                timer.fire();
+            else
+                link.deliver(std::exchange(honest, {}));
             continue;
         }
         switch (script.next() % SCRIPT_ACTIONS) {
@@ -224,17 +205,20 @@ QString check_session_script(QByteArrayView bytes, std::optional<SessionResult> 
     }
     QCoreApplication::sendPostedEvents();
 
+    const auto sends =
+        std::count_if(link.transcript.begin(), link.transcript.end(),
+                      [](const auto &e) { return e.sent && e.bytes == attention_frame(); });
     if (finishes != 1 || !result)
         return QStringLiteral("finished() came %1 times").arg(finishes);
     if (progress_after_end)
         return QStringLiteral("progress() came after finished()");
     if (link.is_open())
         return QStringLiteral("the port was left open");
-    if (attention_sends(link.transcript) > ATTENTION_SENDS)
-        return QStringLiteral("\"A\" was sent %1 times").arg(attention_sends(link.transcript));
+    if (sends > ATTENTION_SENDS)
+        return QStringLiteral("\"A\" was sent %1 times").arg(sends);
     if (!read && !stores_after_identity(link.transcript))
         return QStringLiteral("a byte was stored before the identity was confirmed");
-    const int proven = bytes_proven(exchanges_of(link.transcript), *result, target);
+    const int proven = bytes_proven(link.transcript, *result, target);
     if (result->done > proven)
         return QStringLiteral("the run claims %1 bytes but the line shows %2")
             .arg(result->done)
@@ -251,9 +235,9 @@ QString check_session_script(QByteArrayView bytes, std::optional<SessionResult> 
 
 } // namespace
 
-ScriptRun run_session_script(QByteArrayView bytes)
+ScriptRun run_session_script(QByteArrayView bytes, const emulator::FaultOptions &faults)
 {
     ScriptRun run;
-    run.broken = check_session_script(bytes, run.result);
+    run.broken = check_session_script(bytes, faults, run.result);
     return run;
 }
