@@ -15,6 +15,7 @@
 
 using namespace device;
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 using emulator::FaultOptions;
 using Outcome = SessionOutcome;
 
@@ -65,6 +66,52 @@ QString in_seconds(const QString &text, std::chrono::milliseconds limit)
     return text.arg(u"%1", u"%2", QString::number(limit.count() / 1000));
 }
 
+// The module's line and a session on it. Torn down in reverse: the session before its link and
+// timer, those before whatever answers at the port, all before the module's line.
+struct Bench {
+    emulator::ModuleServer module;
+    std::optional<Ser2netServer> ser2net;
+    std::optional<QTcpServer> server;
+    std::optional<QTcpSocket> filler;
+    AnyPortLink link;
+    TickTimer timer;
+    ModuleSession session{link, timer};
+
+    // The port name for a row, with whatever answers there started.
+    QString far_end(Far far)
+    {
+        if (far == Far::Pty)
+            return module.port_name();
+        if (far == Far::Raw || far == Far::Rfc2217) {
+            if (!ser2net.emplace().start(module.port_name()) ||
+                !QTest::qWaitFor([this] { return ser2net->listening(); }))
+                qFatal("ser2net does not listen");
+            return far == Far::Raw ? ser2net->raw_url() : ser2net->rfc2217_url();
+        }
+        if (far == Far::NoHost)
+            return QStringLiteral("tcp://no-such-host.invalid:4000");
+        QTcpServer &listener = server.emplace();
+        listener.setListenBacklogSize(0);
+        listener.listen(QHostAddress::LocalHost);
+        const bool telnet = far == Far::NoComPort || far == Far::Mute;
+        const QString name = QStringLiteral("%1://127.0.0.1:%2")
+                                 .arg(telnet ? QStringLiteral("rfc2217") : QStringLiteral("tcp"))
+                                 .arg(listener.serverPort());
+        if (far == Far::Nothing)
+            listener.close();
+        if (far == Far::NoComPort)
+            QObject::connect(&listener, &QTcpServer::newConnection, &listener,
+                             [&listener] { listener.nextPendingConnection()->write(NO_COM_PORT); });
+        if (far == Far::FullQueue) {
+            listener.pauseAccepting();
+            filler.emplace().connectToHost(QHostAddress::LocalHost, listener.serverPort());
+            if (!QTest::qWaitFor([this] { return filler->state() == QTcpSocket::ConnectedState; }))
+                qFatal("the queue does not fill");
+        }
+        return name;
+    }
+};
+
 } // namespace
 Q_DECLARE_METATYPE(Row)
 
@@ -72,69 +119,7 @@ class TestModuleSession : public QObject
 {
     Q_OBJECT
 
-    // Torn down in reverse: the session before its link and timer, all before the module's line.
-    std::optional<emulator::ModuleServer> m_module;
-    std::optional<Ser2netServer> m_ser2net;
-    std::optional<QTcpServer> m_server;
-    std::optional<QTcpSocket> m_filler;
-    std::optional<AnyPortLink> m_link;
-    std::optional<TickTimer> m_timer;
-    std::optional<ModuleSession> m_session;
-
-    // The port name for a row, with whatever answers there started.
-    QString far_end(Far far)
-    {
-        if (far == Far::Pty)
-            return m_module->port_name();
-        if (far == Far::Raw || far == Far::Rfc2217) {
-            if (!m_ser2net.emplace().start(m_module->port_name()) ||
-                !QTest::qWaitFor([this] { return m_ser2net->listening(); }))
-                qFatal("ser2net does not listen");
-            return far == Far::Raw ? m_ser2net->raw_url() : m_ser2net->rfc2217_url();
-        }
-        if (far == Far::NoHost)
-            return QStringLiteral("tcp://no-such-host.invalid:4000");
-        QTcpServer &server = m_server.emplace();
-        server.setListenBacklogSize(0);
-        server.listen(QHostAddress::LocalHost);
-        const bool telnet = far == Far::NoComPort || far == Far::Mute;
-        const QString name = QStringLiteral("%1://127.0.0.1:%2")
-                                 .arg(telnet ? QStringLiteral("rfc2217") : QStringLiteral("tcp"))
-                                 .arg(server.serverPort());
-        if (far == Far::Nothing)
-            server.close();
-        if (far == Far::NoComPort)
-            connect(&server, &QTcpServer::newConnection, this,
-                    [&server] { server.nextPendingConnection()->write(NO_COM_PORT); });
-        if (far == Far::FullQueue) {
-            server.pauseAccepting();
-            m_filler.emplace().connectToHost(QHostAddress::LocalHost, server.serverPort());
-            if (!QTest::qWaitFor(
-                    [this] { return m_filler->state() == QTcpSocket::ConnectedState; }))
-                qFatal("the queue does not fill");
-        }
-        return name;
-    }
-
 private slots:
-    void init()
-    {
-        QVERIFY(m_module.emplace().open_pty());
-        for (int address = 0; address < CONFIGURATION_BYTES; ++address)
-            m_module->core().set_byte(address, quint8(BEFORE[address]));
-        m_session.emplace(m_link.emplace(), m_timer.emplace());
-    }
-    void cleanup()
-    {
-        m_session.reset();
-        m_timer.reset();
-        m_link.reset();
-        m_filler.reset();
-        m_server.reset();
-        m_ser2net.reset();
-        m_module.reset();
-    }
-
     void runs_data()
     {
         QTest::addColumn<Row>("r");
@@ -171,21 +156,26 @@ private slots:
     void runs()
     {
         QFETCH(Row, r);
-        m_module->core().set_faults(r.faults);
-        QVERIFY(m_session->set_reply_wait(r.reply_wait));
-        const QString name = far_end(r.far);
+        Bench bench;
+        QVERIFY(bench.module.open_pty());
+        for (int address = 0; address < CONFIGURATION_BYTES; ++address)
+            bench.module.core().set_byte(address, quint8(BEFORE[address]));
+        bench.module.core().set_faults(r.faults);
+        ModuleSession &session = bench.session;
+        QVERIFY(session.set_reply_wait(r.reply_wait));
+        const QString name = bench.far_end(r.far);
         std::optional<SessionResult> result;
-        connect(&*m_session, &ModuleSession::finished,
+        connect(&session, &ModuleSession::finished,
                 [&](const SessionResult &end) { result = end; });
-        connect(&*m_session, &ModuleSession::progress, [&](const SessionProgress &event) {
+        connect(&session, &ModuleSession::progress, [&](const SessionProgress &event) {
             if (event.done == r.kill_at)
-                m_ser2net->kill();
+                bench.ser2net->kill();
         });
         ModuleImage image;
         std::copy(IMAGE.begin(), IMAGE.end(), image.bytes.begin());
-        QVERIFY(r.read ? m_session->read(name) : m_session->write(name, image));
+        QVERIFY(r.read ? session.read(name) : session.write(name, image));
         QVERIFY(QTest::qWaitFor([&] { return result.has_value(); }, RUN_TIMEOUT_MS));
-        QVERIFY(!m_session->running() && !m_link->is_open());
+        QVERIFY(!session.running() && !bench.link.is_open());
         QCOMPARE(result->outcome, r.outcome);
         // A network port that fails before the handshake fails as the port's opening.
         QCOMPARE(result->step, r.done > 0 || r.outcome == Outcome::Success
@@ -193,20 +183,19 @@ private slots:
                                : r.outcome == Outcome::NoAnswer ? SessionStep::Handshake
                                                                 : SessionStep::Open);
         const PortAddress address = port_address(name);
+        QString reason = r.reason;
+        reason.replace(u"%1"_s, address.host).replace(u"%2"_s, QString::number(address.port));
         if (r.far != Far::Pty)
-            QCOMPARE(result->reason,
-                     QString(r.reason)
-                         .replace(QStringLiteral("%1"), address.host)
-                         .replace(QStringLiteral("%2"), QString::number(address.port)));
+            QCOMPARE(result->reason, reason);
         QCOMPARE(result->reason.isEmpty(), r.outcome != Outcome::PortFailure);
-        QCOMPARE(m_module->core().exchanges(), r.exchanges);
+        QCOMPARE(bench.module.core().exchanges(), r.exchanges);
         // What went over the line is what the module holds, byte for byte; the byte a write was
         // storing when the line went may be either.
         QCOMPARE(result->done, r.done);
         const QList<int> expected = r.read ? BEFORE : IMAGE;
         QCOMPARE(QList<int>(result->image.bytes.begin(), result->image.bytes.begin() + r.done),
                  expected.mid(0, r.done));
-        const auto &memory = m_module->core().memory();
+        const auto &memory = bench.module.core().memory();
         const QList<int> held(memory.begin(), memory.begin() + CONFIGURATION_BYTES);
         const int stored = r.read ? 0 : r.done;
         QCOMPARE(held.mid(0, stored), IMAGE.mid(0, stored));

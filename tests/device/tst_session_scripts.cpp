@@ -156,9 +156,9 @@ private slots:
         ModuleSession session(link, timer);
         QCOMPARE(session.set_reply_wait(wait), taken);
         QVERIFY(session.read(QStringLiteral("/dev/scripted")));
-        QCOMPARE(timer.interval(), taken ? wait : device::REPLY_WAIT_DEFAULT);
+        QCOMPARE(timer.interval, taken ? wait : device::REPLY_WAIT_DEFAULT);
         link.deliver("D000D");
-        QCOMPARE(timer.interval(), device::TICK);
+        QCOMPARE(timer.interval, device::TICK);
     }
 
     void abort_from_a_progress_handler_data()
@@ -200,7 +200,7 @@ private slots:
             QCOMPARE(link.transcript.last().bytes, read_frame(device::IDENTITY_ADDRESS));
             return;
         }
-        QVERIFY(!session.running() && !link.is_open() && !timer.armed());
+        QVERIFY(!session.running() && !link.is_open() && !timer.armed);
         const qsizetype entries = link.transcript.size();
         timer.fire();
         QCoreApplication::sendPostedEvents();

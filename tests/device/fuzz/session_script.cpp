@@ -21,26 +21,6 @@ constexpr int PREFIX_MAX = 8; // characters of an honest reply sent alone
 constexpr quint8 REFUSE_OPEN = 0x0E;
 const QString DEVICE = QStringLiteral("/dev/scripted");
 
-// The script's bytes, read one by one; zeros once it is used up.
-class Script
-{
-public:
-    explicit Script(QByteArrayView bytes) : m_bytes(bytes) {}
-    bool exhausted() const { return m_pos >= m_bytes.size(); }
-    quint8 next() { return exhausted() ? 0 : static_cast<quint8>(m_bytes[m_pos++]); }
-    QByteArray take(qsizetype n)
-    {
-        const QByteArray piece =
-            m_bytes.sliced(m_pos, std::min(n, m_bytes.size() - m_pos)).toByteArray();
-        m_pos += piece.size();
-        return piece;
-    }
-
-private:
-    QByteArrayView m_bytes;
-    qsizetype m_pos = 0;
-};
-
 // The value a reply carries, when it is a value reply within low..high.
 std::optional<qint16> value_in(const QByteArray &reply, qint16 low, qint16 high)
 {
@@ -104,9 +84,12 @@ bool stores_after_identity(const QList<ScriptedLink::Entry> &transcript)
 QString check_session_script(QByteArrayView bytes, const emulator::FaultOptions &faults,
                              std::optional<SessionResult> &result)
 {
-    Script script(bytes);
-    const quint8 mode = script.next();
-    const quint8 seed = script.next();
+    // The script's bytes, read one by one; zeros once it is used up.
+    qsizetype at = 0;
+    const auto exhausted = [&] { return at >= bytes.size(); };
+    const auto next = [&] { return exhausted() ? quint8(0) : static_cast<quint8>(bytes[at++]); };
+    const quint8 mode = next();
+    const quint8 seed = next();
     const bool read = (mode & 1) != 0;
 
     ScriptedLink link;
@@ -146,9 +129,9 @@ QString check_session_script(QByteArrayView bytes, const emulator::FaultOptions 
         QCoreApplication::sendPostedEvents();
         if (!session.running())
             break;
-        if (!timer.armed())
+        if (!timer.armed)
             return QStringLiteral("the run waits with no timer started: it would never end");
-        if (script.exhausted()) {
+        if (exhausted()) {
             if (++steps_after_script > STEPS_TO_END)
                 return QStringLiteral("the run did not end %1 steps after the script")
                     .arg(STEPS_TO_END);
@@ -158,7 +141,7 @@ QString check_session_script(QByteArrayView bytes, const emulator::FaultOptions 
                 link.deliver(std::exchange(honest, {}));
             continue;
         }
-        switch (script.next() % SCRIPT_ACTIONS) {
+        switch (next() % SCRIPT_ACTIONS) {
         case Tick:
         case Tick2:
             timer.fire();
@@ -167,17 +150,20 @@ QString check_session_script(QByteArrayView bytes, const emulator::FaultOptions 
             link.deliver(std::exchange(honest, {}));
             break;
         case Prefix: {
-            const qsizetype n = script.next() % PREFIX_MAX + 1;
+            const qsizetype n = next() % PREFIX_MAX + 1;
             link.deliver(honest.left(n));
             honest.remove(0, n);
             break;
         }
-        case Garbage:
-            link.deliver(script.take(script.next() % GARBAGE_MAX + 1));
+        case Garbage: {
+            const qsizetype n = std::min<qsizetype>(next() % GARBAGE_MAX + 1, bytes.size() - at);
+            link.deliver(bytes.sliced(at, n).toByteArray());
+            at += n;
             break;
+        }
         case Flood: {
-            const char byte = static_cast<char>(script.next());
-            link.deliver(QByteArray((script.next() % FLOOD_UNITS + 1) * FLOOD_UNIT, byte));
+            const char byte = static_cast<char>(next());
+            link.deliver(QByteArray((next() % FLOOD_UNITS + 1) * FLOOD_UNIT, byte));
             break;
         }
         case Drop:
@@ -189,14 +175,14 @@ QString check_session_script(QByteArrayView bytes, const emulator::FaultOptions 
             break;
         case Damaged:
             if (!honest.isEmpty()) {
-                const qsizetype at = script.next() % honest.size();
-                const quint8 mask = script.next();
-                honest[at] = static_cast<char>(honest[at] ^ (mask ? mask : 1));
+                const qsizetype position = next() % honest.size();
+                const quint8 mask = next();
+                honest[position] = static_cast<char>(honest[position] ^ (mask ? mask : 1));
             }
             link.deliver(std::exchange(honest, {}));
             break;
         case Trailing:
-            link.deliver(std::exchange(honest, {}) + static_cast<char>(script.next()));
+            link.deliver(std::exchange(honest, {}) + static_cast<char>(next()));
             break;
         case Abort:
             session.abort();
