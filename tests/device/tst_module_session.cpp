@@ -57,8 +57,8 @@ struct Row {
     Outcome outcome;
     int done, exchanges;
     QString reason = {};
-    std::chrono::milliseconds reply_wait = REPLY_WAIT_DEFAULT;
     int kill_at = -1;
+    std::chrono::milliseconds reply_wait = REPLY_WAIT_DEFAULT;
 };
 
 QString in_seconds(const QString &text, std::chrono::milliseconds limit)
@@ -138,16 +138,17 @@ private slots:
             {Far::Pty, WRITE, {.drop_after = 9}, PortFailure, 3, 9});
         // The answer to the last "A" comes after the last wait; with longer waits, all in time.
         row("late module", {Far::Pty, READ, late, NoAnswer, 0, 6});
-        row("late module, waits of 250 ms", {Far::Pty, READ, late, Success, 24, 31, {}, 250ms});
+        row("late module, waits of 250 ms", {Far::Pty, READ, late, Success, 24, 31, {}, -1, 250ms});
         row("raw", {Far::Raw, WRITE, {}, Success, 24, 50});
         row("rfc2217", {Far::Rfc2217, WRITE, {}, Success, 24, 50});
         // Gone while the run paces after the fourth byte.
-        row("server killed", {Far::Rfc2217, WRITE, {}, PortFailure, 4, 10, CONNECTION_CLOSED, REPLY_WAIT_DEFAULT, 4});
+        row("server killed", {Far::Rfc2217, WRITE, {}, PortFailure, 4, 10, CONNECTION_CLOSED, 4});
         row("refused", {Far::Nothing, READ, {}, PortFailure, 0, 0, CONNECTION_REFUSED});
         row("no such host", {Far::NoHost, READ, {}, PortFailure, 0, 0, HOST_NOT_FOUND});
         row("never connects", {Far::FullQueue, READ, {}, PortFailure, 0, 0,
                                in_seconds(NO_CONNECTION_IN_TIME, CONNECT_TIME_LIMIT)});
-        row("no serial port control", {Far::NoComPort, READ, {}, PortFailure, 0, 0, REFUSED_COM_PORT});
+        row("no serial port control",
+            {Far::NoComPort, READ, {}, PortFailure, 0, 0, REFUSED_COM_PORT});
         row("never agrees", {Far::Mute, READ, {}, PortFailure, 0, 0,
                              in_seconds(NO_AGREEMENT_IN_TIME, NEGOTIATION_TIME_LIMIT)});
         // clang-format on

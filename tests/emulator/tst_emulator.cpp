@@ -21,24 +21,17 @@ namespace
 
 constexpr int PROGRAM_TIMEOUT_MS = 10000;
 
-// "D000D", "D@100 + 000D@130" (each piece at its delay), "<drop>".
-QString describe(const QList<ReplyPiece> &pieces)
+// "D000D", "D@100 + 000D@130" (each piece at its delay), "<drop>"; the bytes go to *bytes.
+QString describe(const QList<ReplyPiece> &pieces, QByteArray *bytes)
 {
     QStringList parts;
     for (const ReplyPiece &piece : pieces) {
+        *bytes += piece.bytes;
         parts.append(piece.drop_line ? u"<drop>"_s : QString::fromLatin1(piece.bytes));
         if (piece.delay > 0ms)
             parts.last() += u"@%1"_s.arg(piece.delay.count());
     }
     return parts.join(u" + "_s);
-}
-
-QByteArray bytes_of(const QList<ReplyPiece> &pieces)
-{
-    QByteArray bytes;
-    for (const ReplyPiece &piece : pieces)
-        bytes += piece.bytes;
-    return bytes;
 }
 
 // The far end of a line, with plain POSIX calls.
@@ -83,16 +76,15 @@ private slots:
                             const QString &replies) {
             QTest::newRow(name) << options << chunks << replies;
         };
-        // "A" 41; store "S" 0 [a] 0 v "D" 53 00 aa 00 vv 44; read "V" 0 [a] "00V" 56 00 aa 30
-        // 30 56.
+        // "A" 41; store "S" 0 [a] 0 v "D" 53 00 aa 00 vv 44; read "V" 0 [a] "00V" 56 00 aa 3030 56.
         const QString store_read_5 = u"530005001F44|560005303056"_s; // [5] = 31, read [5]
-        const QString line_rate = u"D@2 + 0@3 + 0@4 + 0@5 + D@6"_s;
         // clang-format off
         row("attention, store, read, identity", {}, u"41|"_s + store_read_5 + u"|56003F303056"_s,
             u"D000D|D000D|0310V|0310V"_s);
         row("byte by byte", {}, u"56|00|3F|30|30|56"_s, u"|||||0310V"_s);
         // Noise, a store torn off by the next one, and an "A" as a store's value.
-        row("back in step", {}, u"7A0D41|530005|530006004144|560006303056"_s, u"D000D||D000D|0650V"_s);
+        row("back in step", {}, u"7A0D41|530005|530006004144|560006303056"_s,
+            u"D000D||D000D|0650V"_s);
         row("silent", u"--silent"_s, u"41|"_s + store_read_5, u"||"_s);
         row("answers the third A", u"--answer-from 3"_s, u"41|41|41|41"_s, u"||D000D|D000D"_s);
         row("reads report other values",
@@ -102,10 +94,9 @@ private slots:
         row("short replies with extra characters, escaped", uR"(--short 3 --extra \x58\\)"_s,
             u"41|56003F303056"_s, uR"(D00X\|031X\)"_s);
         row("lower-case acknowledgement, a store to one address not kept",
-            u"--lower-case-ack --forget 5"_s, u"530005001F44|530006001F44|560005303056|560006303056"_s,
-            u"D000d|D000d|0000V|0310V"_s);
+            u"--lower-case-ack --forget 5"_s,
+            u"530005001F44|530006001F44|560005303056|560006303056"_s, u"D000d|D000d|0000V|0310V"_s);
         row("no store kept", u"--forget all"_s, store_read_5, u"D000D|0000V"_s);
-        // The second frame of a chunk arrives on a line that is gone.
         // NUL and 0xFF travel as bytes like any other (a cooked pseudo-terminal would mangle them).
         row("zero and FF bytes", uR"(--raw-reply 7=\x00\xff0V)"_s,
             u"53000000FF44|560000303056|5300FF000044|5600FF303056|560007303056"_s,
@@ -120,7 +111,8 @@ private slots:
         // "A" of a chunk a byte time after the first, its reply after the first one's (whole
         // milliseconds, rounded).
         row("line rate", u"--line-rate"_s, u"56|00|3F|30|30|56|4141"_s,
-            u"|||||0@7 + 3@8 + 1@9 + 0@10 + V@11|"_s + line_rate + u" + D@7 + 0@8 + 0@9 + 0@10 + D@11"_s);
+            u"|||||0@7 + 3@8 + 1@9 + 0@10 + V@11|D@2 + 0@3 + 0@4 + 0@5 + D@6 + D@7 + 0@8 + 0@9 + "
+            "0@10 + D@11"_s);
         row("line rate, late, in pieces", u"--line-rate --delay 100 --pieces 2 --piece-gap 10"_s,
             u"41"_s, u"D@102 + 0@103 + 0@112 + 0@113 + D@114"_s);
         row("line rate: drop once the frame is in", u"--line-rate --drop-after 0"_s, u"41"_s,
@@ -155,10 +147,8 @@ private slots:
             QByteArray expected;
             for (const QString &chunk : chunks.split(u'|')) {
                 const QByteArray bytes = QByteArray::fromHex(chunk.toLatin1());
-                const QList<ReplyPiece> pieces = core.feed(bytes);
-                got.append(describe(pieces));
-                drops |= !pieces.isEmpty() && pieces.last().drop_line;
-                expected += bytes_of(pieces);
+                got.append(describe(core.feed(bytes), &expected));
+                drops |= got.last().contains(u"<drop>"_s);
                 QVERIFY(client.send(bytes));
                 QTRY_COMPARE(client.received(), expected);
             }
@@ -175,51 +165,85 @@ private slots:
         }
         LineEnd next(server.port_name());
         const QByteArray read_5 = QByteArray::fromHex("560005303056");
-        const QByteArray answer = bytes_of(core.feed(read_5));
+        QByteArray answer;
+        describe(core.feed(read_5), &answer);
         QVERIFY(next.send(read_5));
         QTRY_COMPARE(next.received(), answer);
     }
 
     void program_data()
     {
-        QTest::addColumn<int>("signal_number");
-        QTest::newRow("SIGTERM") << SIGTERM;
-        QTest::newRow("SIGINT") << SIGINT;
-    }
-
-    void program()
-    {
-        QFETCH(int, signal_number);
-        QTemporaryDir dir;
-        const QString link = dir.filePath(u"COM1"_s);
-        const QString load = dir.filePath(u"load.txt"_s);
-        const QString dump = dir.filePath(u"dump.txt"_s);
+        QTest::addColumn<QString>("arguments"); // {dir}: a folder of the test's own
+        QTest::addColumn<QByteArray>("memory"); // given with --load when not empty
+        QTest::addColumn<int>("signal_number"); // 0: refused at the start, with this message
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char *name, const QString &arguments, const QByteArray &memory,
+                            int signal_number, const QString &message = {}) {
+            QTest::newRow(name) << arguments << memory << signal_number << message;
+        };
         ModuleCore start;
         start.set_byte(6, 42);
-        QFile load_file(load);
-        QVERIFY(load_file.open(QIODevice::WriteOnly));
-        load_file.write(format_memory_image(start.memory()).toLower());
-        load_file.close();
+        const QByteArray loaded = format_memory_image(start.memory()).toLower();
+        const QString serve = u"--pty --link {dir}/COM1 --dump {dir}/dump.txt"_s;
+        const QByteArray zeros = QByteArray("00 ").repeated(MEMORY_SIZE);
+        row("stopped by SIGTERM", serve, loaded, SIGTERM);
+        row("stopped by SIGINT", serve, loaded, SIGINT);
+        row("neither pty nor device", {}, {}, 0, u"give either --pty or a device path"_s);
+        row("link without pty", u"--link /tmp/x /dev/ttyS0"_s, {}, 0, u"--link needs --pty"_s);
+        row("identity too big", u"--pty --identity 256"_s, {}, 0,
+            u"--identity: \"256\" is not a number from 0 to 255"_s);
+        row("cut escape", uR"(--pty --raw-reply 1=\x1)"_s, {}, 0,
+            uR"(--raw-reply: bad escape in "1=\x1")"_s);
+        row("missing device", u"/dev/no-such-serial-port"_s, {}, 0,
+            u"cannot open /dev/no-such-serial-port"_s);
+        row("memory one byte short", u"--pty"_s, zeros.first(3 * (MEMORY_SIZE - 1)), 0,
+            u"255 bytes instead of 256"_s);
+        row("memory byte with a sign", u"--pty"_s, "+1 " + zeros, 0,
+            u"line 1: \"+1\" is not a hex byte"_s);
+    }
 
+    // The real program serves the memory it loaded on a pty behind a link, hands the pty to the
+    // user who called sudo (when it runs as root), logs each frame in hex and text, and on a
+    // signal closes the line, removes the link and dumps the memory; or it refuses at the start.
+    void program()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(QByteArray, memory);
+        QFETCH(int, signal_number);
+        QTemporaryDir dir;
+        QStringList list =
+            arguments.replace(u"{dir}"_s, dir.path()).split(u' ', Qt::SkipEmptyParts);
+        if (!memory.isEmpty()) {
+            QFile file(dir.filePath(u"load.txt"_s));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(memory) == memory.size());
+            list << u"--load"_s << file.fileName();
+        }
         QProcess program;
-        // As under sudo: an emulator running as root hands its pty to the user who called sudo.
         constexpr uint SUDO_USER = 4242;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"SUDO_UID"_s, QString::number(SUDO_USER));
         program.setProcessEnvironment(environment);
-        program.start(QStringLiteral(EMULATOR_PROGRAM),
-                      {u"--pty"_s, u"--link"_s, link, u"--load"_s, load, u"--dump"_s, dump});
+        program.start(QStringLiteral(EMULATOR_PROGRAM), list);
+        if (signal_number == 0) {
+            QVERIFY(program.waitForFinished(PROGRAM_TIMEOUT_MS));
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.exitCode(), 1);
+            QCOMPARE(program.readAllStandardOutput(), QByteArray());
+            const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
+            QFETCH(QString, message);
+            QVERIFY2(errors.contains(message), qPrintable(errors));
+            return;
+        }
         QTRY_VERIFY_WITH_TIMEOUT(program.canReadLine(), PROGRAM_TIMEOUT_MS);
         const QString pty = QString::fromLocal8Bit(program.readLine()).trimmed();
+        const QString link = dir.filePath(u"COM1"_s);
         QVERIFY2(pty.startsWith(u"/dev/pts/"_s), qPrintable(pty));
         QCOMPARE(QFileInfo(link).symLinkTarget(), pty);
         if (::geteuid() == 0)
             QCOMPARE(QFileInfo(pty).ownerId(), SUDO_USER);
-
         LineEnd client(link);
-        QVERIFY(client.send(
-            QByteArray::fromHex("41 53000500FF44 560005303056 560006303056"))); // [5] = 255
-        QTRY_COMPARE(client.received(), QByteArray("D000DD000D2550V0420V"));
+        QVERIFY(client.send(QByteArray::fromHex("41 53000500FF44 560005303056 560006303056")));
+        QTRY_COMPARE(client.received(), QByteArray("D000DD000D2550V0420V")); // [5] = 255
 
         QCOMPARE(::kill(static_cast<pid_t>(program.processId()), signal_number), 0);
         QVERIFY(program.waitForFinished(PROGRAM_TIMEOUT_MS));
@@ -227,61 +251,15 @@ private slots:
         QCOMPARE(program.exitCode(), 0);
         QVERIFY(!QFileInfo(link).isSymLink());
         QTRY_VERIFY((client.received(), client.hung_up));
-        // Each frame is logged in hex and text.
         QVERIFY(program.readAllStandardError().contains("<- 56 00 06 30 30 56  |V..00V|"));
-
-        QFile dump_file(dump);
-        QVERIFY(dump_file.open(QIODevice::ReadOnly));
+        QFile dump(dir.filePath(u"dump.txt"_s));
+        QVERIFY(dump.open(QIODevice::ReadOnly));
         QString error;
-        const auto memory = parse_memory_image(dump_file.readAll(), &error);
-        QVERIFY2(memory, qPrintable(error));
-        auto expected = start.memory();
-        expected[5] = 255;
-        QCOMPARE(*memory, expected);
-    }
-
-    void program_refuses_data()
-    {
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<QByteArray>("memory"); // given with --load when not empty
-        QTest::addColumn<QString>("message");
-        const QByteArray full = QByteArray("00 ").repeated(MEMORY_SIZE);
-        QTest::newRow("neither pty nor device")
-            << QString() << QByteArray() << u"give either --pty or a device path"_s;
-        QTest::newRow("link without pty")
-            << u"--link /tmp/x /dev/ttyS0"_s << QByteArray() << u"--link needs --pty"_s;
-        QTest::newRow("identity too big") << u"--pty --identity 256"_s << QByteArray()
-                                          << u"--identity: \"256\" is not a number from 0 to 255"_s;
-        QTest::newRow("cut escape") << uR"(--pty --raw-reply 1=\x1)"_s << QByteArray()
-                                    << uR"(--raw-reply: bad escape in "1=\x1")"_s;
-        QTest::newRow("missing device") << u"/dev/no-such-serial-port"_s << QByteArray()
-                                        << u"cannot open /dev/no-such-serial-port"_s;
-        QTest::newRow("memory one byte short")
-            << u"--pty"_s << full.first(3 * (MEMORY_SIZE - 1)) << u"255 bytes instead of 256"_s;
-        QTest::newRow("memory byte with a sign")
-            << u"--pty"_s << "+1 " + full << u"line 1: \"+1\" is not a hex byte"_s;
-    }
-
-    void program_refuses()
-    {
-        QFETCH(QString, arguments);
-        QFETCH(QByteArray, memory);
-        QFETCH(QString, message);
-        QTemporaryDir dir;
-        QStringList list = arguments.split(u' ', Qt::SkipEmptyParts);
-        if (!memory.isEmpty()) {
-            QFile file(dir.filePath(u"memory.txt"_s));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(memory) == memory.size());
-            list << u"--load"_s << file.fileName();
-        }
-        QProcess program;
-        program.start(QStringLiteral(EMULATOR_PROGRAM), list);
-        QVERIFY(program.waitForFinished(PROGRAM_TIMEOUT_MS));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 1);
-        QCOMPARE(program.readAllStandardOutput(), QByteArray());
-        const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
-        QVERIFY2(errors.contains(message), qPrintable(errors));
+        auto expected = parse_memory_image(memory, &error);
+        const auto dumped = parse_memory_image(dump.readAll(), &error);
+        QVERIFY2(expected && dumped, qPrintable(error));
+        (*expected)[5] = 255;
+        QCOMPARE(*dumped, *expected);
     }
 };
 
