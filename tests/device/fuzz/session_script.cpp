@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 
 using namespace device;
+using namespace Qt::StringLiterals;
 
 namespace
 {
@@ -19,7 +20,7 @@ constexpr int FLOOD_UNIT = 32;    // a flood is up to 32 of these
 constexpr int FLOOD_UNITS = 32;
 constexpr int PREFIX_MAX = 8; // characters of an honest reply sent alone
 constexpr quint8 REFUSE_OPEN = 0x0E;
-const QString DEVICE = QStringLiteral("/dev/scripted");
+const QString DEVICE = u"/dev/scripted"_s;
 
 // The value a reply carries, when it is a value reply within low..high.
 std::optional<qint16> value_in(const QByteArray &reply, qint16 low, qint16 high)
@@ -81,9 +82,12 @@ bool stores_after_identity(const QList<ScriptedLink::Entry> &transcript)
     return true;
 }
 
-QString check_session_script(QByteArrayView bytes, const emulator::FaultOptions &faults,
-                             std::optional<SessionResult> &result)
+} // namespace
+
+ScriptRun run_session_script(QByteArrayView bytes, const emulator::FaultOptions &faults)
 {
+    std::optional<SessionResult> result;
+    const auto broken = [&](const QString &why) { return ScriptRun{why, result}; };
     // The script's bytes, read one by one; zeros once it is used up.
     qsizetype at = 0;
     const auto exhausted = [&] { return at >= bytes.size(); };
@@ -102,7 +106,7 @@ QString check_session_script(QByteArrayView bytes, const emulator::FaultOptions 
         module.set_byte(static_cast<int>(i), static_cast<quint8>((seed * 3 + 11 * i) % 161));
     }
     if ((mode & REFUSE_OPEN) == REFUSE_OPEN)
-        link.refuse_open = QStringLiteral("refused by the script");
+        link.refuse_open = u"refused by the script"_s;
 
     // What the honest module has to say, not yet delivered.
     QByteArray honest;
@@ -120,9 +124,9 @@ QString check_session_script(QByteArrayView bytes, const emulator::FaultOptions 
     });
 
     if (!(read ? session.read(DEVICE) : session.write(DEVICE, target)))
-        return QStringLiteral("the run did not start");
+        return broken(u"the run did not start"_s);
     if (result)
-        return QStringLiteral("finished() came from inside the call that started the run");
+        return broken(u"finished() came from inside the call that started the run"_s);
 
     int steps_after_script = 0;
     while (session.running()) {
@@ -130,11 +134,10 @@ QString check_session_script(QByteArrayView bytes, const emulator::FaultOptions 
         if (!session.running())
             break;
         if (!timer.armed)
-            return QStringLiteral("the run waits with no timer started: it would never end");
+            return broken(u"the run waits with no timer started: it would never end"_s);
         if (exhausted()) {
             if (++steps_after_script > STEPS_TO_END)
-                return QStringLiteral("the run did not end %1 steps after the script")
-                    .arg(STEPS_TO_END);
+                return broken(u"the run did not end %1 steps after the script"_s.arg(STEPS_TO_END));
             if (honest.isEmpty())
                 timer.fire();
             else
@@ -195,35 +198,24 @@ QString check_session_script(QByteArrayView bytes, const emulator::FaultOptions 
         std::count_if(link.transcript.begin(), link.transcript.end(),
                       [](const auto &e) { return e.sent && e.bytes == attention_frame(); });
     if (finishes != 1 || !result)
-        return QStringLiteral("finished() came %1 times").arg(finishes);
+        return broken(u"finished() came %1 times"_s.arg(finishes));
     if (progress_after_end)
-        return QStringLiteral("progress() came after finished()");
+        return broken(u"progress() came after finished()"_s);
     if (link.is_open())
-        return QStringLiteral("the port was left open");
+        return broken(u"the port was left open"_s);
     if (sends > ATTENTION_SENDS)
-        return QStringLiteral("\"A\" was sent %1 times").arg(sends);
+        return broken(u"\"A\" was sent %1 times"_s.arg(sends));
     if (!read && !stores_after_identity(link.transcript))
-        return QStringLiteral("a byte was stored before the identity was confirmed");
+        return broken(u"a byte was stored before the identity was confirmed"_s);
     const int proven = bytes_proven(link.transcript, *result, target);
     if (result->done > proven)
-        return QStringLiteral("the run claims %1 bytes but the line shows %2")
-            .arg(result->done)
-            .arg(proven);
+        return broken(
+            u"the run claims %1 bytes but the line shows %2"_s.arg(result->done).arg(proven));
     if (result->succeeded() &&
         (result->done != CONFIGURATION_BYTES || result->identity != IDENTITY_CODE))
-        return QStringLiteral("success with %1 bytes and identity %2")
-            .arg(result->done)
-            .arg(result->identity.value_or(-1));
+        return broken(u"success with %1 bytes and identity %2"_s.arg(result->done)
+                          .arg(result->identity.value_or(-1)));
     if (!read && result->succeeded() && result->image.bytes != target.bytes)
-        return QStringLiteral("a write succeeded with other bytes than it was given");
-    return {};
-}
-
-} // namespace
-
-ScriptRun run_session_script(QByteArrayView bytes, const emulator::FaultOptions &faults)
-{
-    ScriptRun run;
-    run.broken = check_session_script(bytes, faults, run.result);
-    return run;
+        return broken(u"a write succeeded with other bytes than it was given"_s);
+    return broken({});
 }
