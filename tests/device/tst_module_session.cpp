@@ -133,7 +133,7 @@ private slots:
         // Replies that come in pieces still end each wait at the fifth character.
         row("write, replies in pieces 1 + 4",
             {Far::Pty, WRITE, {.pieces = {1}, .piece_gap = 30ms}, Success, 24, 50});
-        // The byte being stored when the line went is in the module, but not verified.
+        // The line goes as the fourth byte is to be read back: three bytes verified.
         row("line drops in the fourth store",
             {Far::Pty, WRITE, {.drop_after = 9}, PortFailure, 3, 9});
         // The answer to the last "A" comes after the last wait; with longer waits, all in time.

@@ -19,8 +19,8 @@ using Status = ExchangeStatus;
 namespace
 {
 
-// How a run must end, if it is one by hand; the module answers at once once the script's actions
-// are done.
+// How a run must end, if it is one by hand; after the script's actions the module answers at once
+// (and a wait with nothing to take ends at its tick).
 struct Row {
     QByteArray script; // a read or a write and the seed, then any actions
     FaultOptions faults = {};
