@@ -1,5 +1,6 @@
-// The module session against scripted behaviour of the module's side: the line fuzzer's corpus
-// replayed, and a few scripts written by hand for paths a real line reaches only by chance.
+// The module session against a scripted far end, where every judgement of a reply is made: the
+// line fuzzer's corpus replayed, and runs by hand against a module with a fault; and what a
+// person or a program does to a run from outside.
 
 #include "device_constants.h"
 #include "frames.h"
@@ -11,12 +12,24 @@
 #include <QDir>
 #include <QTest>
 
+using emulator::FaultOptions;
+using Outcome = SessionOutcome;
+using Status = ExchangeStatus;
+
 namespace
 {
 
-constexpr int WRITE = 0;
-constexpr int READ = 1;
-constexpr int SEED = 7;
+// How a run must end, if it is one by hand; after the script's actions the module answers at once
+// (and a wait with nothing to take ends at its tick).
+struct Row {
+    QByteArray script; // a read or a write and the seed, then any actions
+    FaultOptions faults = {};
+    std::optional<Outcome> outcome = {};
+    Status status = Status::Ok;
+    int address = -1; // the exchange that failed
+    int done = 0;
+    std::optional<qint16> identity = device::IDENTITY_CODE;
+};
 
 QByteArray bytes(std::initializer_list<int> values)
 {
@@ -26,86 +39,91 @@ QByteArray bytes(std::initializer_list<int> values)
     return script;
 }
 
-// The module answers at once and each pacing wait ends: `count` exchanges, or stores with their
-// read-back (which follows the acknowledgement without a pacing wait).
-QByteArray honest(int count)
-{
-    return bytes({Honest, Tick}).repeated(count);
-}
-QByteArray stores(int count)
-{
-    return bytes({Honest, Honest, Tick}).repeated(count);
-}
-
 } // namespace
+Q_DECLARE_METATYPE(Row)
 
 class TestSessionScripts : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void corpus_data()
+    // The line fuzzer's corpus, whose runs must only keep their promises (the run ends and
+    // claims nothing the line did not prove), and runs by hand that must end as given.
+    void scripts_data()
     {
-        QTest::addColumn<QString>("file");
+        QTest::addColumn<Row>("r");
         const QDir corpus(QStringLiteral(SESSION_CORPUS));
-        const QStringList names = corpus.entryList(QDir::Files);
-        QVERIFY(!names.isEmpty());
-        for (const QString &name : names)
-            QTest::newRow(qPrintable(name)) << corpus.filePath(name);
-    }
-
-    // Whatever each script does to the line, the run ends and claims nothing it did not prove.
-    void corpus()
-    {
-        QFETCH(QString, file);
-        QFile script(file);
-        QVERIFY(script.open(QIODevice::ReadOnly));
-        const ScriptRun run = run_session_script(script.readAll());
-        QVERIFY2(run.broken.isEmpty(), qPrintable(run.broken));
-    }
-
-    void by_hand_data()
-    {
-        QTest::addColumn<QByteArray>("script");
-        QTest::addColumn<SessionOutcome>("outcome");
-        QTest::addColumn<int>("done");
-        const QByteArray opening = honest(2); // the handshake and the identity
-        QTest::newRow("honest write")
-            << bytes({WRITE, SEED}) + opening + stores(24) << SessionOutcome::Success << 24;
-        QTest::newRow("honest read")
-            << bytes({READ, SEED}) + honest(2 + 24) << SessionOutcome::Success << 24;
-        // "D000D" with its last letter in lower case, after the first store.
-        QTest::newRow("store acknowledged in lower case")
-            << bytes({WRITE, SEED}) + opening + bytes({Damaged, 4, 0x20}) << SessionOutcome::BadData
-            << 0;
-        // "031" then the tick: too short to be a value.
-        QTest::newRow("three characters, then the tick")
-            << bytes({READ, SEED}) + opening + bytes({Prefix, 2, Tick}) << SessionOutcome::BadData
-            << 0;
+        QVERIFY(!corpus.isEmpty(QDir::Files));
+        for (const QString &name : corpus.entryList(QDir::Files)) {
+            QFile file(corpus.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QTest::newRow(qPrintable(name)) << Row{file.readAll()};
+        }
+        const QByteArray read = bytes({1, 7}), write = bytes({0, 7});
+        const auto row = [](const char *name, const Row &r) { QTest::newRow(name) << r; };
+        const auto reply = [](int address, const char *text) {
+            return FaultOptions{.raw_replies = {{address, text}}};
+        };
+        const auto none = std::nullopt;
+        using enum Outcome;
+        using enum Status;
+        // clang-format off
+        // The highest value of a point code and of a loop byte, and four characters, which are a
+        // value though the wait for them ends at the tick; three are not.
+        row("read", {read, {.raw_replies = {{0, "1600V"}, {20, "1610V"}, {5, "0570"}}}, Success,
+                     Ok, -1, 24});
+        row("three characters", {read, reply(20, "057"), BadData, Corrupted, 20, 20});
+        row("write", {write, {}, Success, Ok, -1, 24});
+        row("identity 300",
+            {read, {.read_values = {{63, 300}}}, WrongModule, OutOfRange, 63, 0, 300});
+        // A reply without a number is corrupted, not 0: not a late acknowledgement taken for
+        // identity 0, nor a store of 0 (seed 182) verified by garbage.
+        row("identity read as D000D", {read, reply(63, "D000D"), BadData, NoNumber, 63, 0, none});
+        row("store of 0 read back as XXXXV",
+            {bytes({0, 182}), reply(2, "XXXXV"), BadData, NoNumber, 2, 2});
+        row("negative", {read, reply(0, "-010V"), BadData, OutOfRange, 0, 0});
+        row("overflow", {read, reply(3, "400000V"), BadData, Overflow, 3, 3});
+        // The acknowledgement must be exact, in the handshake as after a store ("D000d" after
+        // the handshake and the identity).
+        row("acknowledgement in lower case",
+            {write, {.lower_case_ack = true}, NoAnswer, Ok, -1, 0, none});
+        row("acknowledgement and more", {write, {.extra = "X"}, NoAnswer, Ok, -1, 0, none});
+        row("store acknowledged in lower case",
+            {write + bytes({Honest, Tick, Honest, Tick, Damaged, 4, 0x20}), {}, BadData,
+             NotAcknowledged, 0, 0});
         // The identity's "V" straggles in after the tick, during the pacing wait, and is thrown
-        // away before the first store; the rest goes well.
-        QTest::newRow("a late character is not taken for the next reply")
-            << bytes({WRITE, SEED}) + honest(1) + bytes({Prefix, 3, Tick, Honest, Tick}) +
-                   stores(24)
-            << SessionOutcome::Success << 24;
-        QTest::newRow("line dropped during a pacing wait")
-            << bytes({READ, SEED}) + opening + honest(3) + bytes({Drop})
-            << SessionOutcome::PortFailure << 3;
-        QTest::newRow("a flood instead of the acknowledgement")
-            << bytes({WRITE, SEED}) + bytes({Flood, 'D', 31}) << SessionOutcome::NoAnswer << 0;
-        QTest::newRow("open refused") << bytes({0x0E, SEED}) << SessionOutcome::PortFailure << 0;
+        // away before the first store.
+        row("a late character is not taken for the next reply",
+            {write + bytes({Honest, Tick, Prefix, 3, Tick, Honest, Tick}), {}, Success, Ok, -1,
+             24});
+        // The handshake, the identity and three bytes, then the line goes.
+        row("line dropped during a pacing wait",
+            {read + bytes({Honest, Tick}).repeated(5) + bytes({Drop}), {}, PortFailure, Ok, 3, 3});
+        row("a flood instead of the acknowledgement",
+            {write + bytes({Flood, 'D', 31}), {}, NoAnswer, Ok, -1, 0, none});
+        row("open refused", {bytes({0x0E, 7}), {}, PortFailure, Ok, -1, 0, none});
+        // clang-format on
     }
 
-    void by_hand()
+    void scripts()
     {
-        QFETCH(QByteArray, script);
-        QFETCH(SessionOutcome, outcome);
-        QFETCH(int, done);
-        const ScriptRun run = run_session_script(script);
+        QFETCH(Row, r);
+        const ScriptRun run = run_session_script(r.script, r.faults);
         QVERIFY2(run.broken.isEmpty(), qPrintable(run.broken));
+        if (!r.outcome)
+            return;
         QVERIFY(run.result);
-        QCOMPARE(run.result->outcome, outcome);
-        QCOMPARE(run.result->done, done);
+        QCOMPARE(run.result->outcome, *r.outcome);
+        QCOMPARE(run.result->status, r.status);
+        QCOMPARE(run.result->address, r.address);
+        QCOMPARE(run.result->done, r.done);
+        QCOMPARE(run.result->identity, r.identity);
+        const SessionStep step = r.address == device::IDENTITY_ADDRESS ? SessionStep::Identity
+                                 : r.address >= 0 || r.outcome == Outcome::Success
+                                     ? SessionStep::Configuration
+                                 : r.outcome == Outcome::NoAnswer ? SessionStep::Handshake
+                                                                  : SessionStep::Open;
+        QCOMPARE(run.result->step, step);
     }
 
     void reply_wait_data()
@@ -129,9 +147,9 @@ private slots:
         ModuleSession session(link, timer);
         QCOMPARE(session.set_reply_wait(wait), taken);
         QVERIFY(session.read(QStringLiteral("/dev/scripted")));
-        QCOMPARE(timer.interval(), taken ? wait : device::REPLY_WAIT_DEFAULT);
+        QCOMPARE(timer.interval, taken ? wait : device::REPLY_WAIT_DEFAULT);
         link.deliver("D000D");
-        QCOMPARE(timer.interval(), device::TICK);
+        QCOMPARE(timer.interval, device::TICK);
     }
 
     void abort_from_a_progress_handler_data()
@@ -173,7 +191,7 @@ private slots:
             QCOMPARE(link.transcript.last().bytes, read_frame(device::IDENTITY_ADDRESS));
             return;
         }
-        QVERIFY(!session.running() && !link.is_open() && !timer.armed());
+        QVERIFY(!session.running() && !link.is_open() && !timer.armed);
         const qsizetype entries = link.transcript.size();
         timer.fire();
         QCoreApplication::sendPostedEvents();

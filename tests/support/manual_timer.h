@@ -3,33 +3,22 @@
 
 #include "link_timer.h"
 
+#include <utility>
+
 class ManualTimer : public LinkTimer
 {
-    Q_OBJECT
-
 public:
     using LinkTimer::LinkTimer;
 
-    void start(std::chrono::milliseconds interval) override
-    {
-        m_armed = true;
-        m_interval = interval;
-    }
-    void stop() override { m_armed = false; }
-
-    bool armed() const { return m_armed; }
-    // What the last start() asked for.
-    std::chrono::milliseconds interval() const { return m_interval; }
+    void start(std::chrono::milliseconds wait) override { armed = true, interval = wait; }
+    void stop() override { armed = false; }
     // Expires now, if it was started and not stopped since.
     void fire()
     {
-        if (!m_armed)
-            return;
-        m_armed = false;
-        emit expired();
+        if (std::exchange(armed, false))
+            emit expired();
     }
 
-private:
-    bool m_armed = false;
-    std::chrono::milliseconds m_interval{};
+    bool armed = false;
+    std::chrono::milliseconds interval{}; // what the last start() asked for
 };

@@ -20,19 +20,18 @@ connection: &raw
   connector: serialdev,%4,9600n81,local
 %5)"_s;
 
-// A port nobody listens on just now.
-quint16 free_port()
-{
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
-}
-
 } // namespace
 
 bool Ser2netServer::start(const QString &device, const QStringList &options)
 {
-    m_raw_port = free_port();
-    m_rfc2217_port = free_port();
+    {
+        // Two ports nobody listens on just now, held at once so that they differ.
+        QTcpServer raw, rfc2217;
+        if (!raw.listen(QHostAddress::LocalHost) || !rfc2217.listen(QHostAddress::LocalHost))
+            return false;
+        m_raw_port = raw.serverPort();
+        m_rfc2217_port = rfc2217.serverPort();
+    }
     const QString block =
         options.isEmpty() ? QString() : u"  options:\n    "_s + options.join(u"\n    ") + u'\n';
     QFile configuration(m_folder.filePath(u"ser2net.yaml"_s));

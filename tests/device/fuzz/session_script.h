@@ -1,9 +1,11 @@
 #pragma once
 // One module session driven by a script of bytes that plays the module's side of the line:
 // honest replies from the emulated module, in any split and at any moment before or after the
-// tick, doubled, damaged, or garbage, floods and a dropped line. What the run claims is then
-// checked against what really went over the line.
+// tick, doubled, damaged, or garbage, floods and a dropped line. Once the script is used up, the
+// module answers at once and a wait with nothing to take ends at its tick. What the run claims
+// is then checked against what really went over the line.
 
+#include "fault_options.h"
 #include "session_result.h"
 
 #include <QByteArrayView>
@@ -17,8 +19,8 @@ struct ScriptRun {
 
 // The first byte chooses a read (odd) or a write, and a refused open; the second seeds the
 // module's memory and the bytes a write stores; each byte after that is one action of the
-// module's side. Needs a QCoreApplication.
-ScriptRun run_session_script(QByteArrayView script);
+// module's side; `faults` shape what the module says. Needs a QCoreApplication.
+ScriptRun run_session_script(QByteArrayView script, const emulator::FaultOptions &faults = {});
 
 // The actions, by the script byte that selects them (modulo their count).
 enum ScriptAction {
