@@ -5,11 +5,11 @@
 #include "config_record.h"
 #include "panel_notation.h"
 #include "recording_prompts.h"
+#include "whole_files.h"
 #include "window_options.h"
 #include "window_program.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -101,10 +101,8 @@ private slots:
     {
         QTemporaryDir dir;
         const QString file = dir.filePath(u"north.olc"_s);
-        QFile record(file);
-        QVERIFY(record.open(QIODevice::WriteOnly));
-        record.write(write_config_record(record_of(u"IN1=B3.B OUT1=B3.B IN2=A1 OUT2=C3"_s)).bytes);
-        record.close();
+        QVERIFY(put_file(
+            file, write_config_record(record_of(u"IN1=B3.B OUT1=B3.B IN2=A1 OUT2=C3"_s)).bytes));
         RecordingPrompts given_prompts, clicked_prompts;
         WindowOptions given_line, plain_line;
         QVERIFY(given_line.read({u"converter-config"_s, u"--port"_s, u"ttyUSB0"_s, file}));

@@ -9,6 +9,7 @@
 #include "module_server.h"
 #include "panel_notation.h"
 #include "ser2net_server.h"
+#include "whole_files.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -46,12 +47,6 @@ QByteArray record(const QString &notation, const QString &panel = u"PANEL"_s,
     r.panel = panel;
     r.model = model;
     return write_config_record(r).bytes;
-}
-
-QList<int> bytes_of(const QString &notation)
-{
-    const ModuleImage image = image_of(notation);
-    return {image.bytes.begin(), image.bytes.end()};
 }
 
 // The document as "path=value" lines: "ports/0/outcome=success", "files/0/problems=[]".
@@ -188,12 +183,6 @@ struct Bench {
     }
 };
 
-// How the traffic log records the closing of a module's port.
-QString closed_line(const QString &port)
-{
-    return u" %1 closed\n"_s.arg(port);
-}
-
 // The north panel: IN-1 B/3 on DATA-B to OUT-1 C/2, IN-2 A/1 to OUT-2 C/3.
 const QString NORTH = u"IN1=B3 OUT1=C2 IN2=A1 OUT2=C3 L=1,0,0,0"_s;
 
@@ -221,13 +210,6 @@ class TestCli : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-
-    void write_file(const QString &name, const QByteArray &bytes)
-    {
-        QFile file(name);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
 
 private slots:
     // Every command runs in a fresh folder and names its files as typed, relative to it.
@@ -311,7 +293,7 @@ void TestCli::check()
     for (int i = 0; i < files.size(); ++i) {
         const QString name = u"f%1.olc"_s.arg(i + 1);
         if (!files[i].isNull())
-            write_file(name, files[i]);
+            QVERIFY(put_file(name, files[i]));
         arguments << name;
     }
     const Ran human = run(arguments);
@@ -367,7 +349,7 @@ void TestCli::show()
     QFETCH(bool, json);
     QFETCH(QStringList, out);
     // The file comes on standard input.
-    write_file(FILE_NAME, file);
+    QVERIFY(put_file(FILE_NAME, file));
     QFile input(FILE_NAME);
     QVERIFY(input.open(QIODevice::ReadOnly));
     QStringList arguments{u"show"_s, u"-"_s};
@@ -484,7 +466,7 @@ void TestCli::untouched()
     emulator::ModuleServer &module = bench.add();
     arguments = bench.fill(arguments);
     if (!file.isNull())
-        write_file(FILE_NAME, file);
+        QVERIFY(put_file(FILE_NAME, file));
     QCOMPARE(::mkfifo("t.fifo", 0600), 0);
 
     const Ran ran = run(arguments, [&](qint16 n) {
@@ -620,7 +602,7 @@ void TestCli::modules()
     }
     const QStringList arguments = bench.fill(r.arguments).split(u' ');
     if (!r.file.isNull())
-        write_file(arguments.first() == u"read"_s ? u"g.olc"_s : FILE_NAME, r.file);
+        QVERIFY(put_file(arguments.first() == u"read"_s ? u"g.olc"_s : FILE_NAME, r.file));
     QSerialPort holder;
     if (r.held > 0) {
         holder.setPortName(bench.at(r.held).port_name());
@@ -646,21 +628,14 @@ void TestCli::modules()
     for (int i = 0; i < r.after.size(); ++i)
         QCOMPARE(bench.memory(i + 1).mid(0, r.after[i].size()), r.after[i]);
     // One line in the log per module the write went to.
-    if (arguments.contains(u"--log"_s)) {
-        QFile log(u"w.log"_s);
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QCOMPARE(log.readAll().count('\n'), r.modules.size());
-    }
-    if (arguments.contains(u"-o"_s)) {
-        QFile saved(u"g.olc"_s);
-        if (r.exit_code != 0) {
-            QVERIFY(!saved.exists());
-        } else {
-            // The same record the window writes after such a read, with NORTH typed in.
-            QVERIFY(saved.open(QIODevice::ReadOnly));
-            QCOMPARE(saved.readAll(), record(u"IN1=B3 OUT1=C2 L=3,2,0,1"_s, u"NORTH"_s));
-        }
-    }
+    if (arguments.contains(u"--log"_s))
+        QCOMPARE(file_bytes(u"w.log"_s).count('\n'), r.modules.size());
+    // After a read that succeeds, the same record the window saves after such a read, with NORTH
+    // typed in; no file after one that fails.
+    if (arguments.contains(u"-o"_s) && r.exit_code != 0)
+        QVERIFY(!QFile::exists(u"g.olc"_s));
+    else if (arguments.contains(u"-o"_s))
+        QCOMPARE(file_bytes(u"g.olc"_s), record(u"IN1=B3 OUT1=C2 L=3,2,0,1"_s, u"NORTH"_s));
 }
 
 // station -----------------------------------------------------------------------------------------
@@ -673,7 +648,7 @@ void TestCli::station()
     Bench bench;
     emulator::ModuleServer &first = bench.add();
     bench.add({.forget_addresses = {5}});
-    write_file(FILE_NAME, record(NORTH));
+    QVERIFY(put_file(FILE_NAME, record(NORTH)));
     const QString pass = bench.fill(u"PASS {1}: programmed, all 24 bytes read back the same"_s);
     const QString fail = bench.fill(u"FAIL {rfc2217 2}: bad data at address 5: stored 160, read "
                                     "back 0; MAY BE PARTLY PROGRAMMED (5 of 24 bytes verified)"_s);
@@ -699,9 +674,8 @@ void TestCli::station()
     QCOMPARE(bench.memory(1), bytes_of(NORTH));
 
     // Each module's line, written before its result was shown.
-    QFile log(u"s.log"_s);
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    const QStringList lines =
+        QString::fromUtf8(file_bytes(u"s.log"_s)).split(u'\n', Qt::SkipEmptyParts);
     static const QRegularExpression time(
         u"\"time\":\"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d\""_s);
     const QByteArray sha256 = QCryptographicHash::hash(record(NORTH), QCryptographicHash::Sha256);
@@ -769,7 +743,7 @@ void TestCli::program()
     Bench bench;
     emulator::ModuleServer &first = bench.add();
     bench.add();
-    write_file(FILE_NAME, record(NORTH));
+    QVERIFY(put_file(FILE_NAME, record(NORTH)));
     int trace_pipe = -1;
     if (trace.endsWith(u".fifo"_s)) {
         QCOMPARE(::mkfifo(qPrintable(trace), 0600), 0);
@@ -815,13 +789,13 @@ void TestCli::program()
     QVERIFY2(out.isEmpty() || pattern(out).match(stdout_text).hasMatch(), qPrintable(stdout_text));
     const QString stderr_text = QString::fromUtf8(program.readAllStandardError());
     QVERIFY2(pattern(err).match(stderr_text).hasMatch(), qPrintable(stderr_text));
-    // Both ports were closed before the program ended.
+    // Both ports were closed before the program ended, as the traffic log records it.
     QFile file(trace);
     QVERIFY(trace_pipe >= 0 ? file.open(trace_pipe, QIODevice::ReadOnly)
                             : file.open(QIODevice::ReadOnly));
     const QString log = QString::fromUtf8(file.readAll());
     for (const auto &module : bench.modules)
-        QVERIFY2(log.contains(closed_line(module->port_name())), qPrintable(log));
+        QVERIFY2(log.contains(u" %1 closed\n"_s.arg(module->port_name())), qPrintable(log));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

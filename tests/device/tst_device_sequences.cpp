@@ -40,12 +40,6 @@ const QString OTHER = u"IN1=B1.B OUT1=I1 IN2=B2.B OUT2=I2.B IN3=B3.B OUT3=I3 IN4
                       "IN5=B5.B OUT5=I5 IN6=B6.B OUT6=I6.B IN7=B7.B OUT7=I7 IN8=B8.B OUT8=I8.B "
                       "IN9=B9.B OUT9=I9 IN10=B10.B OUT10=I10.B"_s;
 
-QList<int> bytes_of(const QString &notation)
-{
-    const ModuleImage image = image_of(notation);
-    return {image.bytes.begin(), image.bytes.end()};
-}
-
 int open_descriptors()
 {
     return int(QDir(u"/proc/self/fd"_s).entryList(QDir::Files | QDir::System).size());

@@ -6,6 +6,7 @@
 #include "file_texts.h"
 #include "panel_notation.h"
 #include "record_file.h"
+#include "whole_files.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -29,12 +30,6 @@ constexpr int IN1_CODE = 4;
 constexpr int OUT1_CODE = 24;
 constexpr int OUT10_DESIG = 41;
 constexpr int OUTLMSB = 46;
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 struct stat status_of(const QString &path)
 {
@@ -175,10 +170,7 @@ private slots:
         const QString file = QDir(folder).filePath(u"old.olc"_s);
         const QByteArray old =
             write_config_record(record_of(QString())).bytes + QByteArray(padding, ' ');
-        {
-            QFile out(file);
-            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(old) == old.size());
-        }
+        QVERIFY(put_file(file, old));
         const QByteArray name = QFile::encodeName(file);
         QCOMPARE(chmod(name.constData(), mode), 0);
         if (nobody_owns)
@@ -204,7 +196,7 @@ private slots:
             QString::fromLocal8Bit(child.readAllStandardOutput()).split(u'\n');
         QCOMPARE(output.value(0).toInt(), int(saved ? SaveStatus::Ok : SaveStatus::NotWritten));
         QVERIFY2(output.value(1).contains(reason), qPrintable(output.value(1)));
-        QCOMPARE(contents(file) == old, !saved);
+        QCOMPARE(file_bytes(file) == old, !saved);
         const struct stat after = status_of(file);
         QCOMPARE(after.st_mode & 07777, mode);
         QCOMPARE(after.st_uid, before.st_uid);

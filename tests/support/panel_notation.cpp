@@ -145,3 +145,9 @@ ModuleImage image_of(const QString &notation)
     std::copy(std::begin(bytes), std::end(bytes), image.bytes.begin() + FIRST_LOOP_BYTE_ADDRESS);
     return image;
 }
+
+QList<int> bytes_of(const QString &notation)
+{
+    const ModuleImage image = image_of(notation);
+    return {image.bytes.begin(), image.bytes.end()};
+}

@@ -11,6 +11,7 @@
 #include "panel.h"
 #include "record_fields.h"
 
+#include <QList>
 #include <QString>
 
 // The window as it starts, then each token selected as a person would (reactions included).
@@ -23,3 +24,5 @@ QString sides_of(const Panel &panel, const QString &names);
 ConfigRecord record_of(const QString &notation);
 // A module holding 160 in every point code and 0 in every loop byte, then the tokens.
 ModuleImage image_of(const QString &notation);
+// The same image as its bytes, address 0 first.
+QList<int> bytes_of(const QString &notation);

@@ -358,7 +358,7 @@ private slots:
         row("file mismatch", MISMATCH_TITLE, ui::MISMATCH_TEXT);
         row("character not in the code page", ui::UNWRITABLE_TITLE,
             ui::NOT_IN_CODE_PAGE_TEXT.arg(ui::OUTPUT_DESIGNATION_FIELD.arg(10),
-                                             files::CHARACTER_NAME.arg(0x20ac, 4, 16).arg(u'€')));
+                                          files::CHARACTER_NAME.arg(0x20ac, 4, 16).arg(u'€')));
         row("save failed, long path", ui::SAVE_FAILED_TITLE,
             ui::SAVE_FAILED_KEPT_TEXT.arg(
                 u"/home/operator/configurations/north-building/NORTH PANEL.olc"_s,
