@@ -5,6 +5,10 @@
 #include "line_trace.h"
 #include "link_texts.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 using namespace device;
 
 namespace
@@ -12,6 +16,16 @@ namespace
 qint64 whole_seconds(std::chrono::milliseconds limit)
 {
     return std::chrono::duration_cast<std::chrono::seconds>(limit).count();
+}
+
+// Acknowledges what arrives at once instead of waiting up to 40 ms for data to carry the
+// acknowledgement. A server that answers the line settings in several small packets sends each
+// only once the one before is acknowledged. The system falls back to delaying acknowledgements
+// by itself, so this is asked for again after each piece.
+void acknowledge_at_once(const QTcpSocket &socket)
+{
+    const int on = 1;
+    ::setsockopt(int(socket.socketDescriptor()), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
 }
 } // namespace
 
@@ -126,6 +140,7 @@ void TcpLink::on_connected()
     m_connected = true;
     // Frames are a few bytes each, and each waits for its reply: send them at once.
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    acknowledge_at_once(m_socket);
     qCInfo(lcLine).noquote() << device() << "connected";
     const QByteArray greeting = this->greeting();
     if (!greeting.isEmpty() && !write_to_socket(greeting))
@@ -164,6 +179,8 @@ void TcpLink::on_deadline()
 
 void TcpLink::read_arrived()
 {
+    if (!m_ready)
+        acknowledge_at_once(m_socket);
     const QByteArray piece = decode(m_socket.readAll());
     if (!m_open || m_lost)
         return;
