@@ -45,7 +45,6 @@ public:
     void set_byte(int address, quint8 value);
 
     int exchanges() const { return m_exchanges; }
-    QByteArray pending_input() const { return m_input; }
 
     void set_log(LogFunction log) { m_log = std::move(log); }
 

@@ -43,9 +43,6 @@ public:
     // station finishes with its tally instead.
     void interrupt();
 
-    bool is_finished() const { return m_finished; }
-    int exit_code() const { return m_exit_code; }
-
 signals:
     void finished(int exit_code);
 

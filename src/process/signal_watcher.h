@@ -16,8 +16,6 @@ public:
     explicit SignalWatcher(std::initializer_list<int> signal_numbers, QObject *parent = nullptr);
     ~SignalWatcher() override;
 
-    bool is_valid() const { return m_notifier != nullptr; }
-
 signals:
     void caught(int signal_number);
 
