@@ -22,6 +22,7 @@ public:
     QByteArray take() override { return m_active->take(); }
     void discard() override { m_active->discard(); }
     QString error_string() const override { return m_active->error_string(); }
+    PortFault fault() const override { return m_active->fault(); }
 
 private:
     SerialPortLink m_serial;

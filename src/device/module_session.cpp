@@ -387,6 +387,8 @@ void ModuleSession::fail(SessionOutcome outcome, ExchangeStatus status, const QS
     m_result.step = step();
     m_result.status = status;
     m_result.reason = reason;
+    if (outcome == SessionOutcome::PortFailure)
+        m_result.fault = m_link.fault();
     m_result.sent = m_sent;
     m_result.received = m_received;
     if (m_result.step == SessionStep::Identity)

@@ -3,6 +3,8 @@
 // came back, throw away what is stale. A serial port or a network port in the program, a script
 // under the fuzzer.
 
+#include "session_result.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -31,6 +33,8 @@ public:
     // Throws away what has been received and not taken.
     virtual void discard() = 0;
     virtual QString error_string() const = 0;
+    // The kind of the last failure that error_string() words.
+    virtual PortFault fault() const { return PortFault::Other; }
 
 signals:
     void became_ready();

@@ -38,7 +38,11 @@ bool SerialPortLink::open(const QString &device)
     m_device = device;
     m_serial.setPortName(device);
     if (!m_serial.open(QIODevice::ReadWrite)) {
-        m_error = held_elsewhere(m_serial.error(), device) ? IN_USE : m_serial.errorString();
+        const bool held = held_elsewhere(m_serial.error(), device);
+        m_error = held ? IN_USE : m_serial.errorString();
+        m_fault = held                                                   ? PortFault::InUse
+                  : m_serial.error() == QSerialPort::DeviceNotFoundError ? PortFault::Missing
+                                                                         : PortFault::Other;
         qCInfo(lcLine).noquote() << device << "cannot be opened:" << m_error;
         return false;
     }
@@ -49,6 +53,7 @@ bool SerialPortLink::open(const QString &device)
     m_serial.setStopBits(QSerialPort::OneStop);
     m_serial.setFlowControl(QSerialPort::NoFlowControl);
     m_error.clear();
+    m_fault = PortFault::None;
     qCInfo(lcLine).noquote() << device << "opened";
     return true;
 }
@@ -66,11 +71,13 @@ bool SerialPortLink::send(const QByteArray &bytes)
 {
     if (!m_serial.isOpen() || m_lost) {
         m_error = m_lost ? LINE_LOST : NOT_OPEN;
+        m_fault = m_lost ? PortFault::Lost : PortFault::Other;
         return false;
     }
     qCInfo(lcLine).noquote() << device() << "->" << frame_text(bytes);
     if (m_serial.write(bytes) != bytes.size()) {
         m_error = m_serial.errorString();
+        m_fault = PortFault::Lost;
         return false;
     }
     // Hand the bytes to the driver now instead of on the next turn of the event loop.
@@ -113,6 +120,7 @@ void SerialPortLink::on_error(QSerialPort::SerialPortError error)
     if (!m_serial.isOpen() || m_lost || !line_failed)
         return;
     m_lost = true;
+    m_fault = PortFault::Lost;
     m_error = m_serial.errorString().isEmpty() ? LINE_LOST : m_serial.errorString();
     qCInfo(lcLine).noquote() << device() << "lost:" << m_error;
     // A dead pty or a pulled adapter keeps signalling; stop listening, but not from inside the

@@ -21,6 +21,7 @@ public:
     QByteArray take() override;
     void discard() override;
     QString error_string() const override { return m_error; }
+    PortFault fault() const override { return m_fault; }
 
     // The device as it was named to open(), for the traffic log.
     QString device() const { return m_device; }
@@ -35,5 +36,6 @@ private:
     // each piece at the moment it came.
     QByteArray m_input;
     QString m_error;
+    PortFault m_fault = PortFault::None;
     bool m_lost = false;
 };

@@ -39,6 +39,17 @@ struct SessionProgress {
     int done = 0;                // configuration bytes read or verified so far
 };
 
+// What kind of trouble a port had, for callers that act on it: a station waits for a missing
+// device but reports one that another program holds.
+enum class PortFault {
+    None,
+    Missing,     // no such device
+    InUse,       // another program holds it
+    Unreachable, // a network port could not be reached, or would not agree on the line
+    Lost,        // the line went away while open
+    Other,       // any other reason the system gives
+};
+
 enum class SessionOutcome {
     Success,
     NoAnswer,    // the handshake was not answered
@@ -54,6 +65,7 @@ struct SessionResult {
     SessionStep step = SessionStep::Open;       // where the run ended
     qint16 address = -1;                        // the exchange that failed, if one did
     QString reason;                             // PortFailure: the port's words
+    PortFault fault = PortFault::None;          // PortFailure: the kind of trouble
     std::optional<qint16> identity;             // as read, when it was read
     ExchangeStatus status = ExchangeStatus::Ok; // BadData: how the exchange failed
     QByteArray sent, received;                  // BadData: the last frame sent and its reply

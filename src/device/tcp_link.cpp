@@ -53,11 +53,13 @@ bool TcpLink::open(const QString &device)
     m_address = port_address(device);
     if (m_address.scheme == PortScheme::Serial || !m_address.usable()) {
         m_error = NOT_A_NETWORK_PORT.arg(device);
+        m_fault = PortFault::Other;
         qCInfo(lcLine).noquote() << device << "cannot be opened:" << m_error;
         return false;
     }
     m_open = true;
     m_error.clear();
+    m_fault = PortFault::None;
     qCInfo(lcLine).noquote() << device << "connecting";
     m_deadline.start(CONNECT_TIME_LIMIT);
     m_socket.connectToHost(m_address.host, m_address.port);
@@ -79,7 +81,10 @@ void TcpLink::close()
 bool TcpLink::send(const QByteArray &bytes)
 {
     if (!m_open || m_lost || !m_ready) {
-        m_error = m_lost ? m_error : m_open ? named(NOT_CONNECTED) : NOT_OPEN;
+        if (!m_lost) {
+            m_error = m_open ? named(NOT_CONNECTED) : NOT_OPEN;
+            m_fault = PortFault::Other;
+        }
         return false;
     }
     qCInfo(lcLine).noquote() << device() << "->" << frame_text(bytes);
@@ -114,6 +119,8 @@ void TcpLink::fail(const QString &reason)
 {
     if (!m_open || m_lost)
         return;
+    // Before the line is agreed the port was never reached; after, a working line went away.
+    m_fault = m_ready ? PortFault::Lost : PortFault::Unreachable;
     m_lost = true;
     m_ready = false;
     m_error = reason;

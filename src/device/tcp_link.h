@@ -28,6 +28,7 @@ public:
     QByteArray take() override;
     void discard() override;
     QString error_string() const override { return m_error; }
+    PortFault fault() const override { return m_fault; }
 
     // The port as it was named to open(), for the traffic log.
     QString device() const { return m_device; }
@@ -62,6 +63,7 @@ private:
     PortAddress m_address;
     QByteArray m_input;
     QString m_error;
+    PortFault m_fault = PortFault::None;
     bool m_open = false;
     bool m_connected = false;
     bool m_ready = false;

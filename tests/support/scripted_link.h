@@ -19,7 +19,7 @@ public:
 
     using SerialLink::SerialLink;
 
-    // Fails with `refuse_open` when it is set.
+    // Fails with `refuse_open` (and `refuse_fault`) when it is set.
     bool open(const QString &) override
     {
         m_error = refuse_open;
@@ -49,6 +49,7 @@ public:
     }
     void discard() override { m_input.clear(); }
     QString error_string() const override { return m_error; }
+    PortFault fault() const override { return m_lost ? PortFault::Lost : refuse_fault; }
 
     // Bytes arriving from the far end (ignored while closed or lost).
     void deliver(const QByteArray &bytes)
@@ -69,6 +70,7 @@ public:
     }
 
     QString refuse_open;
+    PortFault refuse_fault = PortFault::Missing;
     // Called with every frame sent, after it is recorded.
     std::function<void(const QByteArray &)> on_send;
     QList<Entry> transcript;
