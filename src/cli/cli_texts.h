@@ -35,6 +35,7 @@ inline const QString OPTION_TRACE = QStringLiteral("trace");
 inline const QString OPTION_LOG = QStringLiteral("log");
 inline const QString OPTION_REPLY_WAIT = QStringLiteral("reply-wait");
 inline const QString OPTION_QUIET = QStringLiteral("quiet");
+inline const QString OPTION_VERIFY_FIRST = QStringLiteral("verify-first");
 inline const QString OPTION_HELP = QStringLiteral("help");
 inline const QString OPTION_HELP_SHORT = QStringLiteral("h");
 inline const QString OPTION_VERSION = QStringLiteral("version");
@@ -87,6 +88,8 @@ inline const QString REPLY_WAIT_HELP = QStringLiteral(
     "Wait up to MS milliseconds for each reply (100 to 2000, default 100): a slow adapter or "
     "network path.");
 inline const QString QUIET_HELP = QStringLiteral("No progress lines: only the results.");
+inline const QString VERIFY_FIRST_HELP = QStringLiteral(
+    "station: read each module found first; one that already holds FILE is not written.");
 inline const QString HELP_HELP = QStringLiteral("Show this help.");
 inline const QString VERSION_HELP = QStringLiteral("Show the version.");
 inline const QString PORT_VALUE = QStringLiteral("P");
@@ -141,6 +144,14 @@ inline const QString LOG_FAILED = QStringLiteral("--log %1: %2");
 inline const QString LOG_NOT_WRITTEN =
     QStringLiteral("--log %1: a module's line could not be written: %2");
 inline const QString NO_READER = QStringLiteral("a named pipe that no program is reading");
+inline const QString LOG_IS_FORBIDDEN = QStringLiteral("that is %1, which the log must not be");
+inline const QString LOG_IS_DEVICE =
+    QStringLiteral("a device (a terminal, a serial port or a disk), not a file to log into");
+inline const QString LOG_NOT_A_FILE = QStringLiteral("neither a file nor a named pipe");
+inline const QString LOG_STOPPED =
+    QStringLiteral("--log %1: a module's line could not be written; the station stopped");
+inline const QString LOG_LINE_END =
+    QStringLiteral("--log %1: its last line had no line end; the next record starts on a new line");
 inline const QString ERROR_LINE = QStringLiteral("%1: %2");
 
 // Files.
@@ -159,26 +170,7 @@ inline const QString FILE_TIMED_OUT = QStringLiteral("reading it did not end in 
 inline const QString FILE_UNREADABLE = QStringLiteral("%1: %2");
 inline const QString FILE_SOUND = QStringLiteral("%1: sound");
 inline const QString FILE_PROBLEM = QStringLiteral("%1: %2: %3");
-inline const QString DAMAGED_SHORT = QStringLiteral("the file ends before its 46th field");
-inline const QString DAMAGED_TOO_LARGE =
-    QStringLiteral("larger than %1 MiB: not a configuration file");
-constexpr qint64 MIB = 1024 * 1024;
-inline const QString DAMAGED_NOT_A_NUMBER =
-    QStringLiteral("field %1 (%2) holds something other than a decimal number");
-inline const QString DAMAGED_OUT_OF_RANGE =
-    QStringLiteral("field %1 (%2) holds a number that does not fit in 16 bits");
-inline const QString POINT_CODE_FIELD = QStringLiteral("the point code of %1");
-inline const QString DAMAGED_NO_CODE_PAGE =
-    QStringLiteral("this system cannot decode the file's Windows-1252 text");
-inline const QString DAMAGED_NO_POSITION =
-    QStringLiteral("the point code of %1 is %2, which names no channel");
-inline const QString OTHER_MODEL = QStringLiteral("the model field is \"%1\", not \"%2\"");
-inline const QString NAMES_OWN_OUTPUT = QStringLiteral("%1 names its own %2 (%3)");
-inline const QString NAMES_OTHER_OUTPUT = QStringLiteral("%1 names %2 (%3)");
 inline const QString NAME_LIST_SEPARATOR = QStringLiteral(", ");
-inline const QString NO_CHANNEL = QStringLiteral("%1 has no channel");
-inline const QString NO_MODULE = QStringLiteral("%1 has no module");
-inline const QString NO_MODULE_NO_CHANNEL = QStringLiteral("%1 has no module and no channel");
 inline const QString REFUSED = QStringLiteral("%1: refused, nothing was written to any module");
 inline const QString CANNOT_VERIFY =
     QStringLiteral("%1: cannot be compared with a module, the window could not write it");
@@ -189,7 +181,6 @@ inline const QString SAVE_DAMAGED =
 // Points, loops and the table of `show`.
 inline const QString DATA_A = QStringLiteral("DATA-A");
 inline const QString DATA_B = QStringLiteral("DATA-B");
-inline const QString POINT = QStringLiteral("%1/%2 %3");   // "B/3 DATA-B"
 inline const QString POINT_CODE = QStringLiteral("%1/%2"); // "B/3"
 inline const QString NOT_ASSIGNED_MARK = QStringLiteral("N/A");
 inline const QString PANEL_LINE = QStringLiteral("PANEL NAME: %1");
@@ -219,32 +210,6 @@ inline const QString SAVED = QStringLiteral("read %1 bytes, saved %2");
 inline const QString IDENTICAL = QStringLiteral("holds what %1 says");
 inline const QString DIFFERENT = QStringLiteral("differs from %1:");
 inline const QString DIFFERENCE_LINE = QStringLiteral("  %1");
-inline const QString POINT_DIFFERS = QStringLiteral("%1: file %2, module %3");
-inline const QString LOOP_DIFFERS = QStringLiteral("%1 loop: file %2, module %3");
-inline const QString INPUT_LOOP_BYTE = QStringLiteral("IN-9, IN-10 loops");
-inline const QString OUTPUT_LOOP_BYTE = QStringLiteral("OUT-9, OUT-10 loops");
-inline const QString INPUT_LOW_LOOP_BYTE = QStringLiteral("IN-1 to IN-8 loops");
-inline const QString OUTPUT_LOW_LOOP_BYTE = QStringLiteral("OUT-1 to OUT-8 loops");
-inline const QString NO_ANSWER = QStringLiteral("no answer from the module");
-inline const QString NOT_EXACT_ANSWER =
-    QStringLiteral("the module answered \"A\" with %1, not with exactly %2");
-inline const QString PORT_NOT_OPENED = QStringLiteral("the port cannot be opened: %1");
-inline const QString LINE_FAILED =
-    QStringLiteral("the line went away (the device was unplugged, or its far end closed)");
-inline const QString WRONG_MODULE =
-    QStringLiteral("not a data converter module: identity byte %1, expected %2");
-inline const QString BAD_DATA = QStringLiteral("bad data at address %1: %2 (sent %3, received %4)");
-inline const QString NOT_ACKNOWLEDGED = QStringLiteral("the store was not acknowledged");
-inline const QString CORRUPTED = QStringLiteral("the reply is too short");
-inline const QString NO_NUMBER = QStringLiteral("the reply holds no value");
-inline const QString READ_BACK_DIFFERS =
-    QStringLiteral("bad data at address %1: stored %2, read back %3");
-inline const QString REPLY_OVERFLOW = QStringLiteral("the reply's number does not fit 16 bits");
-inline const QString OUT_OF_RANGE = QStringLiteral("the value is out of range");
-inline const QString INTERRUPTED = QStringLiteral("interrupted");
-inline const QString NOT_STARTED = QStringLiteral("not started: a value does not fit in a byte");
-inline const QString PARTLY_PROGRAMMED =
-    QStringLiteral("%1; MAY BE PARTLY PROGRAMMED (%2 of %3 bytes verified)");
 inline const QString INTERRUPTED_SUMMARY = QStringLiteral("interrupted; ports closed");
 inline const QString INTERRUPTED_PARTLY =
     QStringLiteral("interrupted; ports closed; may be partly programmed: %1");

@@ -4,6 +4,8 @@
 #include "file_texts.h"
 #include "json_report.h"
 #include "line_trace.h"
+#include "module_record.h"
+#include "panel_loading.h"
 #include "record_file.h"
 #include "text_report.h"
 
@@ -62,24 +64,22 @@ QString link_target(const QString &device)
     return info.isSymLink() ? info.canonicalFilePath() : QString();
 }
 
-// The USB serial number of the adapter behind a serial device, when the system knows one.
-std::optional<QString> adapter_serial(const QString &device)
+QString log_problem_text(const LogStatus &status)
 {
-    if (port_address(device).scheme != PortScheme::Serial)
-        return std::nullopt;
-    const QString target = QFileInfo(device).canonicalFilePath();
-    const auto ports = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : ports)
-        if (info.systemLocation() == target && !info.serialNumber().isEmpty())
-            return info.serialNumber();
-    return std::nullopt;
-}
-
-// Now, as local time with its offset from UTC written out.
-QDateTime local_time()
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    return now.toOffsetFromUtc(now.offsetFromUtc());
+    switch (status.problem) {
+    case LogProblem::Forbidden:
+        return LOG_IS_FORBIDDEN.arg(status.reason);
+    case LogProblem::Device:
+        return LOG_IS_DEVICE;
+    case LogProblem::NotAFile:
+        return LOG_NOT_A_FILE;
+    case LogProblem::NoReader:
+        return NO_READER;
+    case LogProblem::System:
+    case LogProblem::None:
+        break;
+    }
+    return status.reason;
 }
 
 } // namespace
@@ -93,7 +93,7 @@ CliWorker::CliWorker(const Streams &streams, PortNameMap port_names, QObject *pa
     });
     connect(&m_runs, &ModuleRuns::ended, this, [this](int index) {
         if (m_progress)
-            m_progress->finish(index, *m_runs.result(index));
+            m_progress->finish(index, m_runs.run(index).result);
     });
     connect(&m_runs, &ModuleRuns::finished, this, &CliWorker::runs_finished);
 }
@@ -181,7 +181,6 @@ void CliWorker::interrupt()
     // runs_finished().
     if (m_station) {
         m_station->stop();
-        station_stopped();
     } else if (m_runs.running()) {
         m_runs.abort();
     } else {
@@ -246,7 +245,7 @@ void CliWorker::ports()
 
 // Commands on modules ----------------------------------------------------------------------------
 
-std::optional<ModuleImage> CliWorker::file_to_program(const QString &path,
+std::optional<RecordCheck> CliWorker::file_to_program(const QString &path,
                                                       std::optional<QList<RecordProblem>> &refused)
 {
     QByteArray bytes;
@@ -262,18 +261,20 @@ std::optional<ModuleImage> CliWorker::file_to_program(const QString &path,
     if (!open_log() || !start_trace())
         return std::nullopt;
     m_sha256 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-    return image_to_write(checked->panel());
+    // A sound file always has its image.
+    m_image = *image_to_write(checked->panel());
+    return checked;
 }
 
 void CliWorker::write()
 {
     auto &write = m_result.body.emplace<WriteResult>();
     write.file = m_line.files.first();
-    const auto image = file_to_program(write.file, write.refused);
-    if (!image)
+    if (!file_to_program(write.file, write.refused))
         return;
-    m_image = write.image = *image;
-    start_runs(SessionKind::Write, m_image);
+    write.image = m_image;
+    m_runs.write(m_line.ports, m_image);
+    begin_progress(SessionKind::Write);
 }
 
 void CliWorker::read()
@@ -289,7 +290,8 @@ void CliWorker::read()
         }
     if (!start_trace())
         return;
-    start_runs(SessionKind::Read);
+    m_runs.read(m_line.ports);
+    begin_progress(SessionKind::Read);
 }
 
 std::optional<QString> CliWorker::output_refusal() const
@@ -323,48 +325,33 @@ void CliWorker::verify()
         finish(EXIT_PROBLEM);
         return;
     }
-    m_expected = checked->panel();
     verify.expected = *image;
     if (!start_trace())
         return;
-    start_runs(SessionKind::Read);
+    m_runs.verify(m_line.ports, checked->panel());
+    begin_progress(SessionKind::Read);
 }
 
 void CliWorker::probe()
 {
-    auto &probe = m_result.body.emplace<ProbeResult>();
-    for (const PortArgument &port : std::as_const(m_line.ports))
-        probe.targets << link_target(port.device);
+    m_result.body.emplace<ProbeResult>();
     if (!start_trace())
         return;
-    start_runs(SessionKind::Probe);
+    m_runs.probe(m_line.ports);
 }
 
-void CliWorker::start_runs(SessionKind kind, const ModuleImage &image)
+void CliWorker::begin_progress(SessionKind kind)
 {
     QList<QString> labels;
     for (const PortArgument &port : std::as_const(m_line.ports))
         labels << port.label;
     if (m_progress)
         m_progress->begin(labels, kind);
-    switch (kind) {
-    case SessionKind::Read:
-        m_runs.read(m_line.ports);
-        break;
-    case SessionKind::Write:
-        m_runs.write(m_line.ports, image);
-        break;
-    case SessionKind::Probe:
-        m_runs.probe(m_line.ports);
-        break;
-    }
 }
 
 void CliWorker::runs_finished()
 {
-    PortRuns runs{{}, m_interrupted};
-    for (int index = 0; index < m_runs.count(); ++index)
-        runs.ports.append({m_runs.port(index), *m_runs.result(index)});
+    const PortRuns runs = m_runs.runs(m_interrupted);
     int exit_code = EXIT_OK;
     switch (m_line.command) {
     case CliCommand::Write:
@@ -393,7 +380,7 @@ int CliWorker::write_done(const PortRuns &runs)
     std::get<WriteResult>(m_result.body).runs = runs;
     bool failed = false;
     for (const PortRun &run : runs.ports) {
-        if (!log_module(run, m_image))
+        if (!log_module(run))
             return EXIT_USAGE;
         failed = failed || !run.result.succeeded();
     }
@@ -438,18 +425,12 @@ int CliWorker::read_done(const PortRuns &runs)
 
 int CliWorker::verify_done(const PortRuns &runs)
 {
-    auto &verify = std::get<VerifyResult>(m_result.body);
-    verify.runs = runs;
-    int exit_code = EXIT_OK;
-    for (const PortRun &run : runs.ports) {
-        const QList<PanelDifference> differences =
-            run.result.succeeded() ? panel_differences(m_expected, read_panel(run.result.image))
-                                   : QList<PanelDifference>();
-        verify.differences.append(differences);
-        if (!run.result.succeeded() || !differences.isEmpty())
-            exit_code = EXIT_PROBLEM;
-    }
-    return exit_code;
+    std::get<VerifyResult>(m_result.body).runs = runs;
+    const bool all_identical =
+        std::all_of(runs.ports.begin(), runs.ports.end(), [](const PortRun &run) {
+            return run.result.succeeded() && run.differences.isEmpty();
+        });
+    return all_identical ? EXIT_OK : EXIT_PROBLEM;
 }
 
 int CliWorker::probe_done(const PortRuns &runs)
@@ -466,82 +447,83 @@ void CliWorker::station()
 {
     auto &station = m_result.body.emplace<StationResult>();
     station.file = m_line.files.first();
-    const auto image = file_to_program(station.file, station.refused);
-    if (!image)
+    const auto checked = file_to_program(station.file, station.refused);
+    if (!checked)
         return;
-    m_image = *image;
-    QList<StationTally> tallies;
-    QStringList labels;
-    for (const PortArgument &port : std::as_const(m_line.ports)) {
-        tallies.append({port, 0, 0});
-        labels << port.label;
-    }
-    station.ports = tallies;
-    Station &bench = m_station.emplace();
-    connect(&bench, &Station::found, this, [this](int index) {
-        if (!m_line.quiet)
-            print_event(STATION_FOUND.arg(m_station->port(index).label));
-    });
-    connect(&bench, &Station::removed, this, [this](int index) {
-        if (!m_line.quiet)
-            print_event(STATION_REMOVED.arg(m_station->port(index).label));
-    });
-    connect(&bench, &Station::programmed, this, &CliWorker::station_programmed);
-    if (!m_line.quiet)
-        print_event(STATION_WAITING.arg(station.file, labels.join(NAME_LIST_SEPARATOR)));
-    bench.start(m_line.ports, m_image, m_line.reply_wait);
+    StationSetup setup;
+    setup.ports = m_line.ports;
+    setup.file = station.file;
+    setup.sha256 = m_sha256;
+    setup.expected = checked->panel();
+    setup.image = m_image;
+    setup.reply_wait = m_line.reply_wait;
+    setup.verify_first = m_line.verify_first;
+    Station &bench = m_station.emplace(m_log);
+    StationReport &report = m_station_report.emplace(
+        bench, station.file, m_line.log,
+        StationReport::Options{m_line.json, m_line.quiet, m_streams.out_terminal,
+                               m_streams.columns},
+        [this](const QString &line) { print(line); }, m_streams.out, m_streams.err);
+    connect(&bench, &Station::event, this,
+            [this](const StationEvent &event) { m_station_report->show(event); });
+    connect(&bench, &Station::finished, this, &CliWorker::station_finished);
+    bench.start(setup);
+    report.started();
 }
 
-void CliWorker::station_programmed(int index, const SessionResult &result)
-{
-    const PortRun run{m_station->port(index), result};
-    StationTally &tally = (*std::get<StationResult>(m_result.body).ports)[index];
-    ++(result.succeeded() ? tally.passed : tally.failed);
-    // The log first: a module whose line is missing must not have been shown as done.
-    const bool logged = m_result.error.isEmpty() && log_module(run, m_image);
-    // A bell on a terminal calls the person at the bench to a failed module.
-    const bool bell = !result.succeeded() && m_streams.out_terminal && !m_line.json;
-    print_event(station_line(run, m_image) + (bell ? QString(BELL) : QString()));
-    if (!logged && !m_interrupted) {
-        m_interrupted = true;
-        m_station->stop();
-        station_stopped();
-    }
-}
-
-void CliWorker::station_stopped()
+void CliWorker::station_finished()
 {
     if (m_finished)
         return;
-    if (!m_result.error.isEmpty()) {
+    QList<PortTally> tallies;
+    for (int index = 0; index < m_station->count(); ++index) {
+        const StationTally tally = m_station->tally(index);
+        tallies.append({m_station->port(index), tally.passed, tally.failed});
+    }
+    std::get<StationResult>(m_result.body).ports = tallies;
+    m_station_report->ending(m_interrupted);
+    if (m_station->log_failed()) {
+        m_result.error = LOG_STOPPED.arg(m_line.log);
         finish(EXIT_USAGE);
         return;
     }
-    const auto &tallies = *std::get<StationResult>(m_result.body).ports;
-    const bool failed = std::any_of(tallies.begin(), tallies.end(),
-                                    [](const StationTally &tally) { return tally.failed > 0; });
-    finish(failed ? EXIT_PROBLEM : EXIT_OK);
+    finish(m_station->total().failed > 0 ? EXIT_PROBLEM : EXIT_OK);
 }
 
 bool CliWorker::open_log()
 {
-    QString error;
-    if (m_line.log.isEmpty() || m_log.open(m_line.log, &error))
+    if (m_line.log.isEmpty())
         return true;
-    stop_with_error(LOG_FAILED.arg(m_line.log, error));
+    // Never the file being programmed, nor a port named to program modules on.
+    QStringList forbidden;
+    for (const QString &file : std::as_const(m_line.files))
+        if (file != STANDARD_INPUT)
+            forbidden << file;
+    for (const PortArgument &port : std::as_const(m_line.ports))
+        if (port_address(port.device).scheme == PortScheme::Serial)
+            forbidden << port.device;
+    const LogStatus opened = m_log.open(m_line.log, forbidden);
+    if (opened.ok()) {
+        for (LogNotice notice : m_log.take_notices())
+            if (notice == LogNotice::NoFinalLineEnd)
+                m_streams.err << ERROR_LINE.arg(PROGRAM_NAME, LOG_LINE_END.arg(m_line.log))
+                              << Qt::endl;
+        return true;
+    }
+    stop_with_error(LOG_FAILED.arg(m_line.log, log_problem_text(opened)));
     return false;
 }
 
-bool CliWorker::log_module(const PortRun &run, const ModuleImage &written)
+bool CliWorker::log_module(const PortRun &run)
 {
     if (!m_log.is_open())
         return true;
-    QString error;
-    const ProgrammedModule module{local_time(),         run,      adapter_serial(run.port.device),
-                                  m_line.files.first(), m_sha256, written};
-    if (m_log.append(log_json(module), &error))
+    const ModuleRecord record =
+        module_record(run.port, run.result, m_line.files.first(), m_sha256, m_image);
+    const LogStatus written = m_log.append(log_line(record_json(record)));
+    if (written.ok())
         return true;
-    m_result.error = LOG_NOT_WRITTEN.arg(m_line.log, error);
+    m_result.error = LOG_NOT_WRITTEN.arg(m_line.log, written.reason);
     return false;
 }
 

@@ -11,6 +11,7 @@
 #include "progress_display.h"
 #include "record_check.h"
 #include "station.h"
+#include "station_report.h"
 
 #include <QObject>
 #include <QTextStream>
@@ -64,8 +65,7 @@ private:
     int read_done(const PortRuns &runs);
     int verify_done(const PortRuns &runs);
     int probe_done(const PortRuns &runs);
-    void station_programmed(int index, const SessionResult &result);
-    void station_stopped();
+    void station_finished();
 
     // The file's record checked ("-": standard input), or nothing and why it could not be read;
     // `bytes` receives what was read.
@@ -75,15 +75,16 @@ private:
     std::optional<RecordCheck> check_file(const QString &path, QByteArray *bytes = nullptr);
     // The file a write or the station programs: checked, refused when it is not sound; the
     // image to store, or nothing once the command has ended.
-    std::optional<ModuleImage> file_to_program(const QString &path,
+    std::optional<RecordCheck> file_to_program(const QString &path,
                                                std::optional<QList<RecordProblem>> &refused);
     // What keeps `read` from saving its file, asked before the module is touched.
     std::optional<QString> output_refusal() const;
     bool open_log();
     // Appends the module's line to the log; false, with the command's error set, when it fails.
-    bool log_module(const PortRun &run, const ModuleImage &written);
+    bool log_module(const PortRun &run);
     bool start_trace();
-    void start_runs(SessionKind kind, const ModuleImage &image = {});
+    // The progress lines of a read or a write on every port.
+    void begin_progress(SessionKind kind);
     // A line while a command runs (the station's events): standard output, or standard error
     // when that carries the JSON document.
     void print_event(const QString &text);
@@ -99,12 +100,12 @@ private:
     CommandLine m_line;
     CommandResult m_result;
     ModuleRuns m_runs;
-    std::optional<Station> m_station;
     AuditLog m_log;
+    std::optional<Station> m_station;
+    std::optional<StationReport> m_station_report;
     std::optional<ProgressDisplay> m_progress;
     std::optional<InputReader> m_input_reader;
     LoadedFile m_input;  // standard input, once read
-    Panel m_expected;    // what verify compares each module with
     QByteArray m_sha256; // of the file a write or the station programs
     ModuleImage m_image; // what a write or the station stores
     bool m_interrupted = false;

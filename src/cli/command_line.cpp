@@ -50,6 +50,8 @@ std::optional<QString> misplaced_option(const QCommandLineParser &parser, const 
         refused << OPTION_LOG;
     if (info.command != CliCommand::Read)
         refused << OPTION_NAME << OPTION_OUTPUT << OPTION_FORCE;
+    if (info.command != CliCommand::Station)
+        refused << OPTION_VERIFY_FIRST;
     for (const QString &option : std::as_const(refused))
         if (parser.isSet(option))
             return OPTION_NOT_FOR.arg(info.name, option);
@@ -181,6 +183,7 @@ ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNam
         {OPTION_LOG, LOG_HELP, FILE_VALUE},
         {OPTION_REPLY_WAIT, REPLY_WAIT_HELP, MS_VALUE},
         {OPTION_QUIET, QUIET_HELP},
+        {OPTION_VERIFY_FIRST, VERIFY_FIRST_HELP},
         {{OPTION_HELP_SHORT, OPTION_HELP}, HELP_HELP},
         {OPTION_VERSION, VERSION_HELP},
     });
@@ -224,6 +227,7 @@ ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNam
     line.quiet = parser.isSet(OPTION_QUIET);
     line.trace = parser.value(OPTION_TRACE);
     line.log = parser.value(OPTION_LOG);
+    line.verify_first = parser.isSet(OPTION_VERIFY_FIRST);
     if (parser.isSet(OPTION_REPLY_WAIT)) {
         const auto wait = reply_wait(parser.value(OPTION_REPLY_WAIT));
         if (!wait)
@@ -243,7 +247,7 @@ ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNam
     }
     if (const auto counts = check_counts(*info, line))
         return usage_error(*counts, json);
-    if (const auto same = same_port(line.ports))
+    if (const auto same = same_port(line.ports, device::CONNECT_TIME_LIMIT))
         return usage_error(SAME_PORT.arg(line.ports[same->first].label,
                                          line.ports[same->second].label,
                                          line.ports[same->first].device),

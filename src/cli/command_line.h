@@ -16,9 +16,10 @@ struct CommandLine {
     QString output; // read: the file to save; empty: the configuration is shown instead
     bool force = false;
     bool json = false;
-    bool quiet = false; // no progress lines
-    QString trace;      // empty: the traffic log only as CONVERTER_TRACE asks
-    QString log;        // write, station: the log of programmed modules; empty: none
+    bool quiet = false;        // no progress lines
+    QString trace;             // empty: the traffic log only as CONVERTER_TRACE asks
+    QString log;               // write, station: the log of programmed modules; empty: none
+    bool verify_first = false; // station: read and compare each module before writing it
     std::chrono::milliseconds reply_wait = device::REPLY_WAIT_DEFAULT;
 };
 

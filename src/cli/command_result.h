@@ -3,25 +3,12 @@
 // json_report() for scripts. A part the command never reached stays empty and is left out.
 
 #include "command_line.h"
-#include "panel_comparison.h"
+#include "port_run.h"
 #include "record_check.h"
 #include "session_result.h"
 
-#include <QDateTime>
 #include <optional>
 #include <variant>
-
-// How the run on one port ended.
-struct PortRun {
-    PortArgument port;
-    SessionResult result;
-};
-
-// The runs of a command on its ports.
-struct PortRuns {
-    QList<PortRun> ports;
-    bool interrupted = false; // Ctrl-C, SIGTERM or SIGHUP stopped them
-};
 
 // A file's problems, or why it could not be read at all.
 struct CheckedFile {
@@ -61,12 +48,10 @@ struct VerifyResult {
     std::optional<QList<RecordProblem>> problems; // what keeps the file from being compared
     std::optional<ModuleImage> expected;
     std::optional<PortRuns> runs;
-    QList<QList<PanelDifference>> differences; // per port, for each module that was read
 };
 
 struct ProbeResult {
     std::optional<PortRuns> runs;
-    QStringList targets; // per port: the device a link leads to; empty when it is none
 };
 
 // A serial port as the system lists it; the USB ids are known for a USB adapter only.
@@ -89,7 +74,7 @@ struct PortsResult {
 };
 
 // How many modules passed and failed on one bench port.
-struct StationTally {
+struct PortTally {
     PortArgument port;
     int passed = 0;
     int failed = 0;
@@ -98,7 +83,7 @@ struct StationTally {
 struct StationResult {
     QString file;
     std::optional<QList<RecordProblem>> refused;
-    std::optional<QList<StationTally>> ports; // once the station ran
+    std::optional<QList<PortTally>> ports; // once the station ran
 };
 
 struct CommandResult {
@@ -109,14 +94,4 @@ struct CommandResult {
     QString error;   // why the command stopped: a usage, file or output error
     QString warning; // a trouble reported when it happened, the command went on
     int exit_code = 0;
-};
-
-// One programmed module, as its line in the log (station, write --log) records it.
-struct ProgrammedModule {
-    QDateTime time;
-    PortRun run;
-    std::optional<QString> adapter_serial; // the USB serial number of the port's adapter
-    QString file;                          // as given
-    QByteArray sha256;                     // of the file's bytes
-    ModuleImage written;
 };

@@ -3,7 +3,9 @@
 #include "cli_texts.h"
 #include "frame_text.h"
 #include "memory_map.h"
-#include "run_report.h"
+#include "module_record.h"
+#include "problem_words.h"
+#include "session_words.h"
 
 using namespace json_key;
 
@@ -11,8 +13,6 @@ namespace
 {
 
 const QString DAMAGED = QStringLiteral("damaged");
-constexpr QChar UTC_MARK = u'Z';
-const QString UTC_OFFSET = QStringLiteral("+00:00");
 const QString OTHER_MODEL = QStringLiteral("other_model");
 const QString OWN_OUTPUT = QStringLiteral("own_output");
 const QString OTHER_OUTPUT = QStringLiteral("other_output");
@@ -60,8 +60,9 @@ QJsonValue side_json(const PanelSlot &slot, bool output)
 
 QJsonObject problem_json(const RecordProblem &problem)
 {
-    QJsonObject object{
-        {KIND, problem_kind(problem.kind)}, {MESSAGE, problem.message()}, {DETAIL, problem.detail}};
+    QJsonObject object{{KIND, problem_kind(problem.kind)},
+                       {MESSAGE, problem_message(problem)},
+                       {DETAIL, problem_detail(problem)}};
     if (problem.slot != 0)
         object.insert(SLOT, problem.slot);
     if (problem.kind == RecordProblem::Kind::OtherOutput) {
@@ -127,12 +128,12 @@ QJsonObject difference_json(const PanelDifference &difference)
 {
     return QJsonObject{{KIND, difference.kind == PanelDifference::Kind::Point ? json_value::POINT
                                                                               : json_value::LOOP},
-                       {SIDE, difference.input ? INPUT : OUTPUT},
+                       {SIDE, difference.output ? OUTPUT : INPUT},
                        {SLOT, difference.slot},
                        {ADDRESS, difference.address},
-                       {FILE_PATH, difference.file},
-                       {MODULE, difference.module},
-                       {DETAIL, difference.text()}};
+                       {FILE_PATH, difference_value(difference, false)},
+                       {MODULE, difference_value(difference, true)},
+                       {DETAIL, difference_text(difference)}};
 }
 
 namespace
@@ -141,15 +142,6 @@ namespace
 QJsonValue text_or_null(const QString &text)
 {
     return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
-}
-
-// ISO 8601 with the offset always written out: "+00:00" where Qt writes UTC as "Z".
-QString iso_time(const QDateTime &time)
-{
-    QString text = time.toString(Qt::ISODateWithMs);
-    if (text.endsWith(UTC_MARK))
-        text.replace(text.size() - 1, 1, UTC_OFFSET);
-    return text;
 }
 
 QJsonValue usb_id(std::optional<quint16> id)
@@ -240,12 +232,11 @@ struct Fields {
         if (!verify.runs)
             return;
         QJsonArray ports;
-        for (int index = 0; index < verify.runs->ports.size(); ++index) {
-            const PortRun &run = verify.runs->ports[index];
+        for (const PortRun &run : verify.runs->ports) {
             QJsonObject port = port_json(run.port, run.result);
             if (run.result.succeeded()) {
                 QJsonArray listed;
-                for (const PanelDifference &difference : verify.differences[index])
+                for (const PanelDifference &difference : run.differences)
                     listed.append(difference_json(difference));
                 port.insert(IDENTICAL, listed.isEmpty());
                 port.insert(DIFFERENCES, listed);
@@ -259,12 +250,11 @@ struct Fields {
         if (!probe.runs)
             return;
         QJsonArray ports;
-        for (int index = 0; index < probe.runs->ports.size(); ++index) {
-            const PortRun &run = probe.runs->ports[index];
+        for (const PortRun &run : probe.runs->ports) {
             QJsonObject port = port_json(run.port, run.result);
             port.insert(IDENTITY, run.result.identity ? QJsonValue(*run.result.identity)
                                                       : QJsonValue(QJsonValue::Null));
-            port.insert(TARGET, text_or_null(probe.targets.value(index)));
+            port.insert(TARGET, text_or_null(run.target));
             ports.append(port);
         }
         runs(probe.runs, ports);
@@ -295,7 +285,7 @@ struct Fields {
         if (!station.ports)
             return;
         QJsonArray ports;
-        for (const StationTally &tally : *station.ports)
+        for (const PortTally &tally : *station.ports)
             ports.append(QJsonObject{{PORT, tally.port.label},
                                      {DEVICE, tally.port.device},
                                      {PASSED, tally.passed},
@@ -316,25 +306,5 @@ QJsonObject json_report(const CommandResult &result)
     if (!error.isEmpty())
         json.insert(ERROR, error);
     json.insert(EXIT_CODE, result.exit_code);
-    return json;
-}
-
-QJsonObject log_json(const ProgrammedModule &module)
-{
-    const SessionResult &result = module.run.result;
-    QJsonObject json{
-        {TIME, iso_time(module.time)},
-        {PORT, module.run.port.label},
-        {DEVICE, module.run.port.device},
-        {ADAPTER_SERIAL,
-         module.adapter_serial ? QJsonValue(*module.adapter_serial) : QJsonValue(QJsonValue::Null)},
-        {FILE_PATH, module.file},
-        {SHA256, QString::fromLatin1(module.sha256.toHex())},
-        {RESULT, result.succeeded() ? json_value::PASS : json_value::FAIL},
-        {OUTCOME, outcome_key(result.outcome)},
-        {BYTES_VERIFIED, result.done},
-        {IDENTITY, result.identity ? QJsonValue(*result.identity) : QJsonValue(QJsonValue::Null)}};
-    if (!result.succeeded())
-        json.insert(DETAIL, failure_text(result, module.written));
     return json;
 }

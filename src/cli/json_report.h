@@ -77,8 +77,6 @@ inline const QString FAIL = QStringLiteral("fail");
 
 // The whole document of a command, "exit_code" included.
 QJsonObject json_report(const CommandResult &result);
-// One line of the log of programmed modules.
-QJsonObject log_json(const ProgrammedModule &module);
 
 QJsonObject problem_json(const RecordProblem &problem);
 QJsonArray problems_json(const QList<RecordProblem> &problems);

@@ -1,7 +1,7 @@
 #include "slot_table.h"
 
 #include "cli_texts.h"
-#include "record_check.h"
+#include "problem_words.h"
 
 #include <algorithm>
 

@@ -2,7 +2,8 @@
 
 #include "cli_texts.h"
 #include "memory_map.h"
-#include "run_report.h"
+#include "problem_words.h"
+#include "session_words.h"
 #include "slot_table.h"
 
 using namespace cli;
@@ -18,7 +19,8 @@ public:
     void problems(const QString &name, const QList<RecordProblem> &problems, bool error)
     {
         for (const RecordProblem &problem : problems)
-            m_lines.append({error, FILE_PROBLEM.arg(name, problem.message(), problem.detail)});
+            m_lines.append(
+                {error, FILE_PROBLEM.arg(name, problem_message(problem), problem_detail(problem))});
     }
     void result(const PortRun &run, const QString &text)
     {
@@ -117,16 +119,14 @@ void Lines::add(const VerifyResult &verify)
     }
     if (!verify.runs)
         return;
-    for (int index = 0; index < verify.runs->ports.size(); ++index) {
-        const PortRun &run = verify.runs->ports[index];
+    for (const PortRun &run : verify.runs->ports) {
         if (!run.result.succeeded()) {
             result(run, failure_text(run.result));
             continue;
         }
-        const QList<PanelDifference> &differences = verify.differences[index];
-        result(run, (differences.isEmpty() ? IDENTICAL : DIFFERENT).arg(verify.file));
-        for (const PanelDifference &difference : differences)
-            out(DIFFERENCE_LINE.arg(difference.text()));
+        result(run, (run.differences.isEmpty() ? IDENTICAL : DIFFERENT).arg(verify.file));
+        for (const PanelDifference &difference : run.differences)
+            out(DIFFERENCE_LINE.arg(difference_text(difference)));
     }
     interrupted(*verify.runs);
 }
@@ -135,11 +135,10 @@ void Lines::add(const ProbeResult &probe)
 {
     if (!probe.runs)
         return;
-    for (int index = 0; index < probe.runs->ports.size(); ++index) {
-        const PortRun &run = probe.runs->ports[index];
+    for (const PortRun &run : probe.runs->ports) {
         // The name as given, then each name it leads to: "COM1 -> /dev/COM1 -> /dev/pts/3".
         QStringList names{run.port.label};
-        for (const QString &name : {run.port.device, probe.targets.value(index)})
+        for (const QString &name : {run.port.device, run.target})
             if (!name.isEmpty() && name != names.last())
                 names << name;
         out(RESULT_LINE.arg(names.join(RESOLVES_TO),
@@ -187,7 +186,7 @@ void Lines::add(const StationResult &station)
     if (!station.ports)
         return;
     int passed = 0, failed = 0;
-    for (const StationTally &tally : *station.ports) {
+    for (const PortTally &tally : *station.ports) {
         out(STATION_TALLY.arg(tally.port.label).arg(tally.passed).arg(tally.failed));
         passed += tally.passed;
         failed += tally.failed;
@@ -204,11 +203,4 @@ QList<ReportLine> text_report(const CommandResult &result)
     if (!result.error.isEmpty())
         lines.err(ERROR_LINE.arg(PROGRAM_NAME, result.error));
     return lines.m_lines;
-}
-
-QString station_line(const PortRun &run, const ModuleImage &written)
-{
-    return run.result.succeeded()
-               ? STATION_PASS.arg(run.port.label, PROGRAMMED.arg(CONFIGURATION_BYTES))
-               : STATION_FAIL.arg(run.port.label, failure_text(run.result, written));
 }

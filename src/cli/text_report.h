@@ -13,6 +13,3 @@ struct ReportLine {
 };
 
 QList<ReportLine> text_report(const CommandResult &result);
-
-// The bench's line for one module: "PASS COM1: programmed, ..." or "FAIL COM1: <why>".
-QString station_line(const PortRun &run, const ModuleImage &written);

@@ -31,17 +31,28 @@ bool ModuleSession::read(const QString &device)
 
 bool ModuleSession::write(const QString &device, const ModuleImage &image)
 {
-    if (running() || !std::all_of(image.bytes.begin(), image.bytes.end(), fits_frame_byte))
+    if (running())
         return false;
+    if (!std::all_of(image.bytes.begin(), image.bytes.end(), fits_frame_byte)) {
+        // Nothing is opened or sent; the run ends as bad data before its first frame.
+        ++m_run;
+        m_result = SessionResult{};
+        m_result.kind = SessionKind::Write;
+        m_result.status = ExchangeStatus::OutOfRange;
+        m_phase = Phase::Opening;
+        end(SessionOutcome::BadData);
+        return true;
+    }
     m_target = image;
     return start(SessionKind::Write, device);
 }
 
-bool ModuleSession::probe(const QString &device, bool with_identity)
+bool ModuleSession::probe(const QString &device, bool with_identity, int attention_sends)
 {
     if (running())
         return false;
     m_probe_identity = with_identity;
+    m_attention_sends = std::clamp(attention_sends, 1, ATTENTION_SENDS);
     return start(SessionKind::Probe, device);
 }
 
@@ -52,10 +63,18 @@ bool ModuleSession::start(SessionKind kind, const QString &device)
     ++m_run;
     m_result = SessionResult{};
     m_result.kind = kind;
+    if (kind != SessionKind::Probe)
+        m_attention_sends = ATTENTION_SENDS;
     m_cell = 0;
     m_sent.clear();
     m_received.clear();
     m_phase = Phase::Opening;
+    // A held line goes on as it is; anything else is opened afresh.
+    if (m_link.ready() && m_device == device) {
+        begin_handshake();
+        return true;
+    }
+    m_device = device;
     if (!m_link.open(device)) {
         fail(SessionOutcome::PortFailure, ExchangeStatus::Ok, m_link.error_string());
         return true;
@@ -89,6 +108,12 @@ void ModuleSession::begin_handshake()
     m_attempt = 1;
     m_phase = Phase::Attention;
     send_attention();
+}
+
+void ModuleSession::release()
+{
+    if (!running())
+        m_link.close();
 }
 
 void ModuleSession::abort()
@@ -231,7 +256,7 @@ void ModuleSession::pace_over()
 void ModuleSession::attention_answered(bool by_tick)
 {
     ++m_attempt;
-    if (m_link.available() < REPLY_LENGTH && m_attempt <= ATTENTION_SENDS) {
+    if (m_link.available() < REPLY_LENGTH && m_attempt <= m_attention_sends) {
         send_attention();
         return;
     }
@@ -418,7 +443,9 @@ void ModuleSession::conclude()
         return;
     m_timer.stop();
     m_wait = Wait::None;
-    m_link.close();
+    if (!m_hold || m_result.outcome == SessionOutcome::PortFailure ||
+        m_result.outcome == SessionOutcome::Aborted)
+        m_link.close();
     m_phase = Phase::Idle;
     emit finished(m_result);
 }

@@ -5,6 +5,7 @@
 // thread can run a session per port at once. Each exchange is reported by progress(), each run
 // ends with one finished().
 
+#include "device_constants.h"
 #include "link_timer.h"
 #include "serial_link.h"
 #include "session_result.h"
@@ -19,17 +20,25 @@ public:
     ModuleSession(SerialLink &link, LinkTimer &timer, QObject *parent = nullptr);
     ~ModuleSession() override;
 
-    // Start a run on `device`; false, and nothing starts, while a run is going on (or, for a
-    // write, when a value does not fit in a byte). finished() always comes later, never from
-    // inside these calls.
+    // Start a run on `device`; false, and nothing starts, while a run is going on. finished()
+    // always comes later, never from inside these calls; a write whose image holds a value
+    // beyond a byte ends there as bad data without opening the port.
     bool read(const QString &device);
     bool write(const QString &device, const ModuleImage &image);
     // Whether a module answers on `device`: the handshake only, or with the identity read after
-    // it; nothing is stored. Succeeds on the acknowledgement (and identity 31).
-    bool probe(const QString &device, bool with_identity);
+    // it; nothing is stored. Succeeds on the acknowledgement (and identity 31). The attention
+    // byte is sent up to `attention_sends` times.
+    bool probe(const QString &device, bool with_identity,
+               int attention_sends = device::ATTENTION_SENDS);
     // Ends the running run at once: the port is closed and finished() reports Aborted (or the
     // outcome the run had just reached).
     void abort();
+    // Holding, a run that ends well leaves its port open, and the next run on the same device
+    // goes on on the open line: no other program can take the port in between. A run whose
+    // port fails, or that is aborted, closes it all the same.
+    void set_hold(bool hold) { m_hold = hold; }
+    // Closes a port held open after the last run; nothing while a run goes on.
+    void release();
     bool running() const { return m_phase != Phase::Idle; }
     // How long each reply is waited for at most (the pacing between frames stays one tick);
     // false, and nothing changes, outside REPLY_WAIT_MIN..REPLY_WAIT_MAX. Applies from the next
@@ -93,6 +102,9 @@ private:
     std::size_t m_cell = 0; // position in the memory map
     ModuleImage m_target;   // what a write stores
     bool m_probe_identity = false;
+    int m_attention_sends = 0;
+    bool m_hold = false;
+    QString m_device;      // what the link has open, while it does
     QByteArray m_sent;     // the last frame sent
     QByteArray m_received; // the last reply taken
     SessionResult m_result;

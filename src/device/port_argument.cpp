@@ -4,25 +4,55 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QHostAddress>
+#include <QSet>
 #include <algorithm>
+#include <future>
+#include <memory>
+#include <netdb.h>
+#include <thread>
 
 namespace
 {
 const QString COM_PREFIX = QStringLiteral("COM");
 const QString COM_LABEL = QStringLiteral("COM%1");
 constexpr QChar PATH_SEPARATOR = u'/';
-
-// The device itself, so that a link and what it points to compare equal.
-QString identity_of(const QString &device)
-{
-    const QString canonical = QFileInfo(device).canonicalFilePath();
-    return canonical.isEmpty() ? device : canonical;
-}
+// More links than this in a row is a loop.
+constexpr int MAX_LINKS = 40;
 
 bool all_digits(const QString &text)
 {
     return !text.isEmpty() &&
            std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+}
+
+// The addresses a host stands for: itself when it is one, else what the system looks it up to
+// within `limit`; the name itself when the lookup fails or takes longer. The lookup runs on a
+// thread of its own that is left behind when late, since the system's resolver cannot be
+// interrupted.
+QSet<QString> host_addresses(const QString &host, std::chrono::milliseconds limit)
+{
+    if (const QHostAddress literal(host); !literal.isNull())
+        return {literal.toString()};
+    auto found = std::make_shared<std::promise<QSet<QString>>>();
+    std::future<QSet<QString>> lookup = found->get_future();
+    std::thread([found, name = host.toUtf8()] {
+        QSet<QString> addresses;
+        addrinfo hints{};
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo *list = nullptr;
+        if (::getaddrinfo(name.constData(), nullptr, &hints, &list) == 0) {
+            for (const addrinfo *entry = list; entry; entry = entry->ai_next)
+                addresses.insert(QHostAddress(entry->ai_addr).toString());
+            ::freeaddrinfo(list);
+        }
+        found->set_value(addresses);
+    }).detach();
+    if (lookup.wait_for(limit) == std::future_status::ready)
+        if (QSet<QString> addresses = lookup.get(); !addresses.isEmpty())
+            return addresses;
+    return {host.toLower()};
 }
 } // namespace
 
@@ -49,11 +79,55 @@ std::optional<PortArgument> parse_port_argument(const QString &text, const PortN
     return PortArgument{text, device_file(text), {}};
 }
 
-std::optional<std::pair<int, int>> same_port(const QList<PortArgument> &ports)
+QString resolved_path(const QString &path)
 {
+    QString current = QDir::current().absoluteFilePath(path);
+    for (int links = 0; links < MAX_LINKS; ++links) {
+        const QFileInfo info(current);
+        if (info.isSymLink()) {
+            current = info.symLinkTarget();
+            continue;
+        }
+        if (info.exists())
+            return info.canonicalFilePath();
+        // Not there (yet): the folder it would be in, resolved, and its own name.
+        const QString parent = info.absolutePath();
+        if (parent == current)
+            return current;
+        return QDir(resolved_path(parent)).filePath(info.fileName());
+    }
+    return current;
+}
+
+std::optional<std::pair<int, int>> same_port(const QList<PortArgument> &ports,
+                                             std::chrono::milliseconds lookup_limit)
+{
+    QList<PortAddress> addresses;
+    QList<QString> paths;
+    for (const PortArgument &port : ports) {
+        addresses << port_address(port.device);
+        paths << (addresses.last().scheme == PortScheme::Serial ? resolved_path(port.device)
+                                                                : QString());
+    }
+    // Host names are looked up only where a scheme and a port number already agree.
+    QHash<QString, QSet<QString>> looked_up;
+    const auto hosts = [&](const QString &host) -> const QSet<QString> & {
+        auto found = looked_up.find(host);
+        if (found == looked_up.end())
+            found = looked_up.insert(host, host_addresses(host, lookup_limit));
+        return *found;
+    };
     for (int i = 0; i < ports.size(); ++i)
-        for (int j = i + 1; j < ports.size(); ++j)
-            if (identity_of(ports[i].device) == identity_of(ports[j].device))
+        for (int j = i + 1; j < ports.size(); ++j) {
+            const PortAddress &a = addresses[i];
+            const PortAddress &b = addresses[j];
+            if (a.scheme != b.scheme)
+                continue;
+            if (a.scheme == PortScheme::Serial
+                    ? paths[i] == paths[j]
+                    : a.port == b.port &&
+                          (a.host == b.host || hosts(a.host).intersects(hosts(b.host))))
                 return std::pair{i, j};
+        }
     return std::nullopt;
 }

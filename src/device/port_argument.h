@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <chrono>
 #include <optional>
 
 struct PortArgument {
@@ -22,6 +23,14 @@ struct PortArgument {
 // under /dev. Empty for a number that is no COM port and a network port without host and port.
 std::optional<PortArgument> parse_port_argument(const QString &text, const PortNameMap &port_names);
 
-// The two indexes of the first pair naming the same device (a link and its target included),
-// or nothing when every port is different.
-std::optional<std::pair<int, int>> same_port(const QList<PortArgument> &ports);
+// The two indexes of the first pair naming the same port, or nothing when every port is
+// different. Devices compare by what their names resolve to, even while they do not exist (see
+// resolved_path()); network ports by scheme, port number and address, a host name looked up
+// for at most `lookup_limit` (then compared by name).
+std::optional<std::pair<int, int>> same_port(const QList<PortArgument> &ports,
+                                             std::chrono::milliseconds lookup_limit);
+
+// What a path names in the end, whether or not it exists: every link followed to its final
+// target, and the deepest folder that exists made real, with the rest of the name after it. A
+// relative path is taken from the current folder.
+QString resolved_path(const QString &path);

@@ -10,10 +10,10 @@
 #include <QLineEdit>
 
 DeviceCommands::DeviceCommands(Form1 &form, QObject *parent)
-    : QObject(parent), m_form(form), m_session(m_link, m_timer), m_port_number(device::START_PORT)
+    : QObject(parent), m_form(form), m_port_number(device::START_PORT)
 {
-    connect(&m_session, &ModuleSession::progress, this, &DeviceCommands::on_progress);
-    connect(&m_session, &ModuleSession::finished, this, &DeviceCommands::on_finished);
+    connect(&session(), &ModuleSession::progress, this, &DeviceCommands::on_progress);
+    connect(&session(), &ModuleSession::finished, this, &DeviceCommands::on_finished);
     connect(&form, &Form1::closing, this, &DeviceCommands::window_closing);
 }
 
@@ -99,7 +99,7 @@ void DeviceCommands::READ_CONFIG()
     m_form.set_busy(true);
     m_form.show_status(ui::STARTING_READ, ui::YELLOW);
     m_form.Text(ui::PANEL_NAME_BOX)->setText(QString());
-    m_session.read(port_name());
+    session().read(port_name());
 }
 
 void DeviceCommands::WRITE_CONFIG()
@@ -119,10 +119,7 @@ void DeviceCommands::WRITE_CONFIG()
         end();
         return;
     }
-    if (!m_session.write(port_name(), *image)) {
-        report(ui::BAD_DATA, false);
-        end();
-    }
+    session().write(port_name(), *image);
 }
 
 void DeviceCommands::window_closing()
@@ -130,7 +127,7 @@ void DeviceCommands::window_closing()
     if (m_dialog)
         m_dialog->close();
     m_closing = true;
-    m_session.abort();
+    session().abort();
 }
 
 // What each exchange shows ----------------------------------------------------------------------

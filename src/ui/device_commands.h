@@ -3,12 +3,10 @@
 // the module session on the chosen port and show its exchanges and its end in the status line
 // and the slots, in the order and with the texts the window has always shown.
 
-#include "any_port_link.h"
 #include "com_port_dialog.h"
-#include "module_session.h"
 #include "port_argument.h"
 #include "port_names.h"
-#include "tick_timer.h"
+#include "port_session.h"
 
 #include <QObject>
 #include <QPointer>
@@ -43,8 +41,7 @@ public:
     // Tests point port numbers at pseudo-terminals.
     void set_port_name_map(PortNameMap map) { m_port_name_map = std::move(map); }
 
-    ModuleSession &session() { return m_session; }
-    const SerialLink &link() const { return m_link; }
+    ModuleSession &session() { return m_port.session(); }
     // The COM PORT SETTINGS window while it is open, else null.
     ComPortDialog *dialog() const { return m_dialog; }
 
@@ -73,9 +70,7 @@ private:
     void window_closing();
 
     Form1 &m_form;
-    AnyPortLink m_link;
-    TickTimer m_timer;
-    ModuleSession m_session;
+    PortSession m_port;
     QPointer<ComPortDialog> m_dialog;
     PortNameMap m_port_name_map = platform_port_name;
     qint16 m_port_number;

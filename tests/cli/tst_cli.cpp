@@ -722,9 +722,10 @@ void TestCli::program_data()
     // The station ends with its tally; the module being programmed is named and counted failed.
     QTest::newRow("SIGTERM while the station programs")
         << SIGTERM << u"station"_s << QString() << u"t.log"_s << 1
-        << u"FAIL {1}: interrupted; MAY BE PARTLY PROGRAMMED \\(\\d+ of 24 bytes verified\\)\\n"
-           "FAIL {2}: interrupted.*\\n{1}: 0 passed, 1 failed\\n{2}: 0 passed, 1 failed\\n"
-           "all ports: 0 passed, 2 failed\\n$"_s
+        << u"\\d\\d:\\d\\d:\\d\\d FAIL {1}: interrupted; MAY BE PARTLY PROGRAMMED \\(\\d+ of 24 "
+           "bytes verified\\) \\({1}: 0 passed, 1 failed; all ports: 0 passed, 1 failed\\)\\n"
+           "\\d\\d:\\d\\d:\\d\\d FAIL {2}: interrupted.*\\n{1}: 0 passed, 1 failed\\n"
+           "{2}: 0 passed, 1 failed\\nall ports: 0 passed, 2 failed\\n$"_s
         << u"^$"_s;
     // The runs go on to their end; what standard output could not take goes to standard error.
     QTest::newRow("standard output closed")

@@ -7,17 +7,19 @@
 #include "panel.h"
 
 #include <QList>
-#include <QString>
+#include <optional>
 
 struct PanelDifference {
     enum class Kind { Point, Loop };
     Kind kind = Kind::Point;
-    bool input = true;
+    bool output = false;
     int slot = 0;
     qint16 address = 0; // the module address the difference is in
-    QString file;       // "B/3", "N/A"; "DATA-A", "DATA-B"
-    QString module;
-    QString text() const; // one line naming the side and both values
+    // Point: each side's module and channel positions, nothing for "N/A" (the slot switched
+    // off, or nothing selected). Loop: each side's data_b.
+    std::optional<PanelSide> file, module;
+
+    bool operator==(const PanelDifference &) const = default;
 };
 
 QList<PanelDifference> panel_differences(const Panel &file, const Panel &module);

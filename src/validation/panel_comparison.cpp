@@ -1,22 +1,29 @@
 #include "panel_comparison.h"
 
-#include "cli_texts.h"
 #include "loop_bytes.h"
 #include "module_image.h"
-#include "record_check.h"
-
-using namespace cli;
 
 namespace
 {
 
-// A side's point, "N/A" where the slot is switched off or the side decodes as not assigned.
-QString point_of(const PanelSlot &slot, bool output)
+// A side's point for comparing: nothing where the slot is switched off or the side decodes as
+// not assigned; designations and loops left out.
+std::optional<PanelSide> point_of(const PanelSlot &slot, bool output)
 {
     const PanelSide &side = output ? slot.output : slot.input;
     if (!slot.active() || (side.module == NO_SELECTION && side.channel == NO_SELECTION))
-        return NOT_ASSIGNED_MARK;
-    return POINT_CODE.arg(module_text(side, output), channel_text(side));
+        return std::nullopt;
+    PanelSide point;
+    point.module = side.module;
+    point.channel = side.channel;
+    return point;
+}
+
+PanelSide loop_of(bool data_b)
+{
+    PanelSide side;
+    side.data_b = data_b;
+    return side;
 }
 
 // The loop byte that holds a side's bit: low or high, input or output.
@@ -29,12 +36,6 @@ qint16 loop_byte_address(int k, bool output)
 
 } // namespace
 
-QString PanelDifference::text() const
-{
-    const QString side = input ? input_name(slot) : output_name(slot);
-    return (kind == Kind::Point ? POINT_DIFFERS : LOOP_DIFFERS).arg(side, file, module);
-}
-
 QList<PanelDifference> panel_differences(const Panel &file, const Panel &module)
 {
     QList<PanelDifference> differences;
@@ -44,10 +45,10 @@ QList<PanelDifference> panel_differences(const Panel &file, const Panel &module)
         if (!expected.active() && !found.active())
             continue;
         for (bool output : {false, true}) {
-            const QString want = point_of(expected, output);
-            const QString have = point_of(found, output);
+            const auto want = point_of(expected, output);
+            const auto have = point_of(found, output);
             if (want != have)
-                differences.append({PanelDifference::Kind::Point, !output, k,
+                differences.append({PanelDifference::Kind::Point, output, k,
                                     output ? output_address(k) : input_address(k), want, have});
         }
         if (!expected.active() || !found.active())
@@ -56,9 +57,8 @@ QList<PanelDifference> panel_differences(const Panel &file, const Panel &module)
             const bool want = (output ? expected.output : expected.input).data_b;
             const bool have = (output ? found.output : found.input).data_b;
             if (want != have)
-                differences.append({PanelDifference::Kind::Loop, !output, k,
-                                    loop_byte_address(k, output), loop_name(want),
-                                    loop_name(have)});
+                differences.append({PanelDifference::Kind::Loop, output, k,
+                                    loop_byte_address(k, output), loop_of(want), loop_of(have)});
         }
     }
     return differences;

@@ -1,21 +1,33 @@
-#include "run_report.h"
+#include "session_words.h"
 
-#include "cli_texts.h"
 #include "device_constants.h"
 #include "frame_text.h"
 #include "frames.h"
 
-using namespace cli;
+using namespace device;
 
 namespace
 {
 
-const QString KEY_SUCCESS = QStringLiteral("success");
-const QString KEY_NO_ANSWER = QStringLiteral("no_answer");
-const QString KEY_PORT_FAILURE = QStringLiteral("port_failure");
-const QString KEY_WRONG_MODULE = QStringLiteral("wrong_module");
-const QString KEY_BAD_DATA = QStringLiteral("bad_data");
-const QString KEY_INTERRUPTED = QStringLiteral("interrupted");
+const QString NO_ANSWER = QStringLiteral("no answer from the module");
+const QString NOT_EXACT_ANSWER =
+    QStringLiteral("the module answered \"A\" with %1, not with exactly %2");
+const QString PORT_NOT_OPENED = QStringLiteral("the port cannot be opened: %1");
+const QString LINE_FAILED =
+    QStringLiteral("the line went away (the device was unplugged, or its far end closed)");
+const QString WRONG_MODULE =
+    QStringLiteral("not a data converter module: identity byte %1, expected %2");
+const QString BAD_DATA = QStringLiteral("bad data at address %1: %2 (sent %3, received %4)");
+const QString NOT_ACKNOWLEDGED = QStringLiteral("the store was not acknowledged");
+const QString CORRUPTED = QStringLiteral("the reply is too short");
+const QString NO_NUMBER = QStringLiteral("the reply holds no value");
+const QString READ_BACK_DIFFERS = QStringLiteral("bad data at address %1: stored %2, read back %3");
+const QString REPLY_OVERFLOW = QStringLiteral("the reply's number does not fit 16 bits");
+const QString OUT_OF_RANGE = QStringLiteral("the value is out of range");
+const QString INTERRUPTED = QStringLiteral("interrupted");
+const QString NOT_STARTED = QStringLiteral("not started: a value does not fit in a byte");
+const QString PARTLY_PROGRAMMED =
+    QStringLiteral("%1; MAY BE PARTLY PROGRAMMED (%2 of %3 bytes verified)");
 
 QString status_text(ExchangeStatus status)
 {
@@ -50,14 +62,14 @@ QString failure_text(const SessionResult &result, const ModuleImage &written)
         text = result.received.isEmpty()
                    ? NO_ANSWER
                    : NOT_EXACT_ANSWER.arg(frame_text(result.received),
-                                          QString::fromLatin1(device::ACKNOWLEDGEMENT));
+                                          QString::fromLatin1(ACKNOWLEDGEMENT));
         break;
     case SessionOutcome::PortFailure:
         // Once the line is gone the system's last error says nothing useful.
         text = result.step == SessionStep::Open ? PORT_NOT_OPENED.arg(result.reason) : LINE_FAILED;
         break;
     case SessionOutcome::WrongModule:
-        text = WRONG_MODULE.arg(result.identity.value_or(0)).arg(device::IDENTITY_CODE);
+        text = WRONG_MODULE.arg(result.identity.value_or(0)).arg(IDENTITY_CODE);
         break;
     case SessionOutcome::BadData:
         // Refused before anything was sent.
@@ -82,25 +94,6 @@ QString failure_text(const SessionResult &result, const ModuleImage &written)
     if (may_be_partly_programmed(result))
         text = PARTLY_PROGRAMMED.arg(text).arg(result.done).arg(CONFIGURATION_BYTES);
     return text;
-}
-
-QString outcome_key(SessionOutcome outcome)
-{
-    switch (outcome) {
-    case SessionOutcome::Success:
-        return KEY_SUCCESS;
-    case SessionOutcome::NoAnswer:
-        return KEY_NO_ANSWER;
-    case SessionOutcome::PortFailure:
-        return KEY_PORT_FAILURE;
-    case SessionOutcome::WrongModule:
-        return KEY_WRONG_MODULE;
-    case SessionOutcome::BadData:
-        return KEY_BAD_DATA;
-    case SessionOutcome::Aborted:
-        break;
-    }
-    return KEY_INTERRUPTED;
 }
 
 bool may_be_partly_programmed(const SessionResult &result)

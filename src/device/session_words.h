@@ -1,5 +1,6 @@
 #pragma once
-// How one module's run ended, in words for people and in keys for scripts.
+// How one module's run ended, in words for people: the same for every front end and for the
+// bench's log.
 
 #include "session_result.h"
 
@@ -8,10 +9,6 @@
 // "no answer from the module", "bad data at address 12: ..."; empty for a success. `written`
 // is what a write stored, for the words of a byte that read back different.
 QString failure_text(const SessionResult &result, const ModuleImage &written = {});
-
-// The JSON key of the outcome: "success", "no_answer", "port_failure", "wrong_module",
-// "bad_data" or "interrupted".
-QString outcome_key(SessionOutcome outcome);
 
 // A write that got past the identity check, so stores may have begun, and did not verify all
 // bytes: the module may hold part of the new configuration and part of the old.
