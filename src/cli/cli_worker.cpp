@@ -613,7 +613,10 @@ void CliWorker::finish(int exit_code)
         else if (!m_line.json)
             print(line.text);
     }
-    if (m_line.json)
+    // The station's events are one object a line; its summary is the last of them.
+    if (m_line.json && m_station_report)
+        m_station_report->summary_json(json_report(m_result));
+    else if (m_line.json)
         print(QString::fromUtf8(QJsonDocument(json_report(m_result)).toJson()));
     m_streams.err.flush();
     // Output that did not arrive is a failure of its own, though not one of a module.

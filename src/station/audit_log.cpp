@@ -48,9 +48,7 @@ LogStatus AuditLog::open(const QString &path, const QStringList &forbidden)
 {
     close();
     m_path = path;
-    m_forbidden.clear();
-    for (const QString &name : forbidden)
-        m_forbidden << resolved_path(name);
+    m_forbidden = forbidden;
     return open_path();
 }
 
@@ -58,8 +56,10 @@ LogStatus AuditLog::open_path()
 {
     // By name first, so that a file that does not exist yet is refused as well, and a device is
     // refused without being opened (opening a serial port may already change its lines).
-    if (m_forbidden.contains(resolved_path(m_path)))
-        return {LogProblem::Forbidden, {}};
+    const QString log = resolved_path(m_path);
+    for (const QString &name : std::as_const(m_forbidden))
+        if (resolved_path(name) == log)
+            return {LogProblem::Forbidden, name};
     struct stat before {
     };
     if (::stat(native(m_path).constData(), &before) == 0)
@@ -81,7 +81,7 @@ LogStatus AuditLog::open_path()
         };
         if (::stat(native(name).constData(), &other) == 0 && other.st_dev == opened.st_dev &&
             other.st_ino == opened.st_ino)
-            problem = {LogProblem::Forbidden, {}};
+            problem = {LogProblem::Forbidden, name};
     }
     if (!problem.ok()) {
         ::close(fd);
@@ -92,10 +92,17 @@ LogStatus AuditLog::open_path()
     m_device = opened.st_dev;
     m_inode = opened.st_ino;
     m_regular = S_ISREG(opened.st_mode);
-    // A last line without its end would swallow the next record.
-    char last = '\n';
-    m_line_open = m_regular && opened.st_size > 0 &&
-                  ::pread(fd, &last, 1, opened.st_size - 1) == 1 && last != '\n';
+    // A last line without its end would swallow the next record. Read through a descriptor of
+    // its own: the log's is for writing only, so that a pipe without a reader is refused.
+    m_line_open = false;
+    if (m_regular && opened.st_size > 0) {
+        const int reader = ::open(native(m_path).constData(), O_RDONLY | O_CLOEXEC);
+        char last = '\n';
+        m_line_open =
+            reader >= 0 && ::pread(reader, &last, 1, opened.st_size - 1) == 1 && last != '\n';
+        if (reader >= 0)
+            ::close(reader);
+    }
     if (m_line_open)
         m_notices.append(LogNotice::NoFinalLineEnd);
     return {};

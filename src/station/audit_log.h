@@ -12,7 +12,7 @@
 // Why a log cannot be used, or a line did not reach it.
 enum class LogProblem {
     None,
-    Forbidden, // it is one of the files it must not be (the configuration file, a port)
+    Forbidden, // one of the files it must not be (the configuration file, a port): see reason
     Device,    // a character or block device: a terminal, a serial port, a disk
     NotAFile,  // a folder, a socket or anything else that is not a file or a named pipe
     NoReader,  // a named pipe that no program reads
@@ -21,7 +21,7 @@ enum class LogProblem {
 
 struct LogStatus {
     LogProblem problem = LogProblem::None;
-    QString reason; // System: the system's words
+    QString reason; // System: the system's words; Forbidden: that file's name as given
     bool ok() const { return problem == LogProblem::None; }
 };
 

@@ -77,7 +77,8 @@ RecordCheck check_record(QByteArrayView bytes, bool truncated)
     if (status != RecordStatus::Ok) {
         RecordProblem problem;
         problem.damage = damage_of(status, truncated);
-        problem.field = field;
+        if (status == RecordStatus::NotANumber || status == RecordStatus::OutOfRange)
+            problem.field = field;
         check.problems.append(problem);
         return check;
     }

@@ -250,12 +250,7 @@ void TestCli::check_data()
     const QString duplicate = u"f1.olc: DUPLICATE INPUT AND OUTPUT ERROR: "_s;
     const QString missing = u"f1.olc: DATA MUST BE ENTERED (CLICKED) FOR ALL ACTIVE %1 BEFORE "
                             "WRITING DATA: %2"_s;
-    const QStringList sound{u"f1.olc: sound"_s};
     const QString problem = u"files/0/problems/0/"_s;
-    row("sound", record(NORTH), 0, sound, {u"files/0/status=sound"_s, u"files/0/problems=[]"_s});
-    row("other model", record(NORTH, u"P"_s, u"00-00999-000"_s), 1,
-        {mismatch + u"the model field is \"00-00999-000\", not \"00-00574-000\""_s},
-        {problem + u"kind=other_model"_s, problem + u"message=FILE/MODEL MIS-MATCH"_s});
     row("number beyond 16 bits", record(NORTH).replace(",160,", ",40000,"), 1,
         {mismatch +
          u"field 8 (the point code of IN-3) holds a number that does not fit in 16 bits"_s});
@@ -281,8 +276,9 @@ void TestCli::check_data()
         << QList<QByteArray>{record(NORTH), QByteArray(), record(u"IN3=C4 OUT3=C4"_s)} << 2
         << QStringList{u"f1.olc: sound"_s,
                        u"f3.olc: CHANNEL ASSIGNMENT ERROR: IN-3 names its own OUT-3 (C/4 DATA-A)"_s}
-        << QStringList{u"files/1/status=unreadable"_s, u"files/1/error=no such file"_s,
-                       u"files/2/status=problems"_s, u"exit_code=2"_s};
+        << QStringList{u"files/0/status=sound"_s, u"files/1/status=unreadable"_s,
+                       u"files/1/error=no such file"_s, u"files/2/status=problems"_s,
+                       u"exit_code=2"_s};
 }
 
 void TestCli::check()
@@ -405,6 +401,20 @@ void TestCli::untouched_data()
         good, 2, same.arg(u"{1}"_s, u"pty/e1"_s, u"{1}"_s));
     row("a device name and its path", u"verify f.olc --port ttyS0 --port /dev/ttyS0"_s, good, 2,
         same.arg(u"ttyS0"_s, u"/dev/ttyS0"_s, u"/dev/ttyS0"_s));
+    // Whether or not the device is there yet; network ports by address and port number.
+    row("a path not there yet, named twice", u"station f.olc --port ./pX --port {here}/pX --log s.log"_s,
+        good, 2, same.arg(u"./pX"_s, u"{here}/pX"_s, u"{here}/./pX"_s));
+    row("localhost and 127.0.0.1", u"probe --port TCP://localhost:27000 --port tcp://127.0.0.1:027000"_s,
+        {}, 2, same.arg(u"TCP://localhost:27000"_s, u"tcp://127.0.0.1:027000"_s,
+                        u"TCP://localhost:27000"_s));
+    // A log never goes into the file being programmed, a port or a device.
+    row("the file as its own log", u"station f.olc --port {1} --log ./f.olc"_s, good, 2,
+        u"--log ./f.olc: that is f.olc, which the log must not be\n"_s);
+    row("a port as the log", u"write f.olc --port 1 --log {1}"_s, good, 2,
+        u"--log {1}: that is {1}, which the log must not be\n"_s);
+    row("a device as the log", u"station f.olc --port 2 --log /dev/null"_s, good, 2,
+        u"--log /dev/null: a device (a terminal, a serial port or a disk), not a file to log "
+        "into\n"_s);
     row("a port for check", u"check f.olc --port 1"_s, good, 2, not_option.arg(u"check", u"port"));
     row("a log for read", u"read --port 1 --log s.log"_s, {}, 2, not_option.arg(u"read"_s, u"log"));
     row("reply wait 99 ms", u"read --port 1 --reply-wait 99"_s, {}, 2, wait.arg(99));
@@ -641,37 +651,52 @@ void TestCli::modules()
 // station -----------------------------------------------------------------------------------------
 
 // A bench of two ports: module 1 plugged in, programmed, unplugged (silent) and plugged again
-// with its memory cleared; module 2, behind ser2net, keeps no store at address 5. Ctrl-C ends
-// it.
+// with its memory cleared, so read and programmed again; module 2, behind ser2net, keeps no
+// store at address 5. Events as JSON lines, results on standard error; Ctrl-C ends it.
 void TestCli::station()
 {
     Bench bench;
     emulator::ModuleServer &first = bench.add();
     bench.add({.forget_addresses = {5}});
     QVERIFY(put_file(FILE_NAME, record(NORTH)));
-    const QString pass = bench.fill(u"PASS {1}: programmed, all 24 bytes read back the same"_s);
+    const QRegularExpression pass(
+        bench.fill(
+            u"^\\d\\d:\\d\\d:\\d\\d PASS {1}: programmed, all 24 bytes read back the same \\({1}: "
+            "\\d passed, 0 failed; all ports: \\d passed, \\d failed\\)$"_s),
+        QRegularExpression::MultilineOption);
     const QString fail = bench.fill(u"FAIL {rfc2217 2}: bad data at address 5: stored 160, read "
                                     "back 0; MAY BE PARTLY PROGRAMMED (5 of 24 bytes verified)"_s);
+    const auto passes = [&](const Ran &ran) {
+        int count = 0;
+        for (auto found = pass.globalMatch(ran.err); found.hasNext(); found.next())
+            ++count;
+        return count;
+    };
 
-    const Ran ran =
-        run(bench.fill(u"station f.olc --port {1} --port {rfc2217 2} --log s.log"_s).split(u' '),
-            bench.com_ports(), false, STDIN_FILENO, [&](Ran &ran, CliWorker &worker) {
-                QTRY_VERIFY_WITH_TIMEOUT(ran.out.contains(pass) && ran.out.contains(fail),
-                                         RUN_TIMEOUT_MS);
-                first.core().set_faults({.silent = true});
-                QTRY_VERIFY_WITH_TIMEOUT(ran.out.contains(bench.fill(u"{1}: module removed"_s)),
-                                         RUN_TIMEOUT_MS);
-                for (int a = 0; a < BYTES; ++a)
-                    first.core().set_byte(a, 0);
-                first.core().set_faults({});
-                QTRY_VERIFY_WITH_TIMEOUT(ran.out.count(pass) == 2, RUN_TIMEOUT_MS);
-                worker.interrupt();
-            });
+    const Ran ran = run(
+        bench.fill(u"station f.olc --port {1} --port {rfc2217 2} --log s.log --json"_s).split(u' '),
+        bench.com_ports(), false, STDIN_FILENO, [&](Ran &ran, CliWorker &worker) {
+            QTRY_VERIFY_WITH_TIMEOUT(passes(ran) == 1 && ran.err.contains(fail), RUN_TIMEOUT_MS);
+            first.core().set_faults({.silent = true});
+            QTRY_VERIFY_WITH_TIMEOUT(ran.out.contains(u"\"event\":\"removed\""_s), RUN_TIMEOUT_MS);
+            for (int a = 0; a < BYTES; ++a)
+                first.core().set_byte(a, 0);
+            first.core().set_faults({});
+            QTRY_VERIFY_WITH_TIMEOUT(passes(ran) == 2, RUN_TIMEOUT_MS);
+            worker.interrupt();
+        });
     QCOMPARE(ran.code, 1);
-    QVERIFY2(ran.out.endsWith(bench.fill(u"{1}: 2 passed, 0 failed\n{rfc2217 2}: 0 passed, 1 "
-                                         "failed\nall ports: 2 passed, 1 failed\n"_s)),
-             qPrintable(ran.out));
     QCOMPARE(bench.memory(1), bytes_of(NORTH));
+    QStringList first_port; // module 1's events, in order
+    const QStringList events = ran.out_lines();
+    for (const QString &line : events.mid(0, events.size() - 1)) // the summary last
+        if (line.contains(bench.fill(u"\"port\":\"{1}\""_s)))
+            first_port << QJsonDocument::fromJson(line.toUtf8())[u"event"_s].toString();
+    QCOMPARE(first_port,
+             QStringList({u"found"_s, u"programmed"_s, u"removed"_s, u"found"_s, u"programmed"_s}));
+    compare_json(events.last(),
+                 bench.fill({u"event=summary"_s, u"passed=2"_s, u"failed=1"_s,
+                             u"ports/0/passed=2"_s, u"ports/1/failed=1"_s, u"exit_code=1"_s}));
 
     // Each module's line, written before its result was shown.
     const QStringList lines =
@@ -680,7 +705,7 @@ void TestCli::station()
         u"\"time\":\"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d\""_s);
     const QByteArray sha256 = QCryptographicHash::hash(record(NORTH), QCryptographicHash::Sha256);
     const QStringList common{u"adapter_serial=null"_s, u"file=f.olc"_s, u"identity=31"_s,
-                             u"sha256="_s + QString::fromLatin1(sha256.toHex())};
+                             u"written=true"_s, u"sha256="_s + QString::fromLatin1(sha256.toHex())};
     const QStringList passed = bench.fill({u"port={1}"_s, u"device={1}"_s, u"result=pass"_s,
                                            u"outcome=success"_s, u"bytes_verified=24"_s});
     const QStringList failed = bench.fill(
