@@ -117,6 +117,8 @@ inline const QString NEEDS_PORT = QStringLiteral("%1: name a port with --port");
 inline const QString NEEDS_ONE_PORT = QStringLiteral("%1: name exactly one port");
 inline const QString NEEDS_NAME = QStringLiteral("%1: -o saves a panel name: give it with --name");
 inline const QString OPTION_NOT_FOR = QStringLiteral("%1: --%2 is not an option of this command");
+inline const QString GIVEN_TWICE = QStringLiteral("--%1 is given twice; give it once");
+inline const QString EMPTY_FILE_NAME = QStringLiteral("--%1: the file name is empty");
 inline const QString BAD_PORT = QStringLiteral(
     "--port %1: give a COM number from 1 to 5, a device name such as ttyUSB0, or a path");
 inline const QString SAME_PORT = QStringLiteral("--port %1 and --port %2 are the same port (%3)");

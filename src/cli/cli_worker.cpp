@@ -10,14 +10,19 @@
 #include "text_report.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QSerialPortInfo>
+#include <fcntl.h>
 
 using namespace cli;
 
 namespace
 {
+
+// A file already open, by the name the system gives it.
+const QString PROC_DESCRIPTOR = QStringLiteral("/proc/self/fd/%1");
 
 QString load_error(const LoadedFile &loaded)
 {
@@ -98,8 +103,17 @@ CliWorker::CliWorker(const Streams &streams, PortNameMap port_names, QObject *pa
     connect(&m_runs, &ModuleRuns::finished, this, &CliWorker::runs_finished);
 }
 
-void CliWorker::start(const QStringList &arguments)
+CliWorker::~CliWorker()
 {
+    for (int fd : std::as_const(m_native_files))
+        ::close(fd);
+}
+
+void CliWorker::start(const QStringList &arguments, const QList<QByteArray> &native)
+{
+    for (qsizetype i = 0; i < std::min(arguments.size(), native.size()); ++i)
+        if (QFile::encodeName(arguments[i]) != native[i])
+            m_native_names.insert(arguments[i], native[i]);
     const ParsedCommandLine parsed = parse_command_line(arguments, m_port_names);
     switch (parsed.kind) {
     case ParsedCommandLine::Print:
@@ -529,10 +543,24 @@ bool CliWorker::log_module(const PortRun &run)
 
 // Shared steps -----------------------------------------------------------------------------------
 
+QString CliWorker::reachable(const QString &path) const
+{
+    const auto native = m_native_names.find(path);
+    if (native == m_native_names.end())
+        return path;
+    // Held without opening the file itself, which may be a pipe or a device; the file library
+    // opens it through this name as it would any other.
+    const int fd = ::open(native->constData(), O_PATH | O_CLOEXEC);
+    if (fd < 0)
+        return path;
+    m_native_files.append(fd);
+    return PROC_DESCRIPTOR.arg(fd);
+}
+
 std::optional<RecordCheck> CliWorker::load_and_check(const QString &path, QString *error,
                                                      QByteArray *bytes) const
 {
-    const LoadedFile loaded = path == STANDARD_INPUT ? m_input : load_record_file(path);
+    const LoadedFile loaded = path == STANDARD_INPUT ? m_input : load_record_file(reachable(path));
     *error = load_error(loaded);
     if (!error->isEmpty())
         return std::nullopt;
@@ -575,22 +603,29 @@ void CliWorker::print_event(const QString &text)
         print(text);
 }
 
+bool CliWorker::print_out(const QString &line)
+{
+    QTextStream &out = m_streams.out;
+    if (m_output_failed)
+        return false;
+    out << line;
+    out.flush();
+    if (out.status() == QTextStream::Ok)
+        return true;
+    // The pipe was closed or the disk is full: what was lost, and the rest, go to standard error.
+    m_output_failed = true;
+    m_streams.err << ERROR_LINE.arg(
+                         PROGRAM_NAME,
+                         OUTPUT_FAILED.arg(out.device() ? out.device()->errorString() : QString()))
+                  << Qt::endl;
+    return false;
+}
+
 void CliWorker::print(const QString &text)
 {
     const QString line = text.endsWith(u'\n') ? text : text + u'\n';
-    QTextStream &out = m_streams.out;
-    if (!m_output_failed) {
-        out << line;
-        out.flush();
-        if (out.status() == QTextStream::Ok)
-            return;
-        // The pipe was closed or the disk is full: what was lost, and the rest, go here.
-        m_output_failed = true;
-        m_streams.err << ERROR_LINE.arg(PROGRAM_NAME,
-                                        OUTPUT_FAILED.arg(out.device() ? out.device()->errorString()
-                                                                       : QString()))
-                      << Qt::endl;
-    }
+    if (print_out(line))
+        return;
     m_streams.err << line;
     m_streams.err.flush();
 }
@@ -613,14 +648,24 @@ void CliWorker::finish(int exit_code)
         else if (!m_line.json)
             print(line.text);
     }
-    // The station's events are one object a line; its summary is the last of them.
-    if (m_line.json && m_station_report)
-        m_station_report->summary_json(json_report(m_result));
-    else if (m_line.json)
-        print(QString::fromUtf8(QJsonDocument(json_report(m_result)).toJson()));
-    m_streams.err.flush();
     // Output that did not arrive is a failure of its own, though not one of a module.
-    m_exit_code = m_output_failed && exit_code == EXIT_OK ? EXIT_USAGE : exit_code;
+    const auto final_code = [&] {
+        return m_output_failed && exit_code == EXIT_OK ? EXIT_USAGE : exit_code;
+    };
+    if (m_line.json) {
+        // The station's events are one object a line; its summary is the last of them. The
+        // document says the exit code the process ends with, wherever it arrives.
+        const auto document = [&] {
+            m_result.exit_code = final_code();
+            return m_station_report
+                       ? m_station_report->summary_json(json_report(m_result))
+                       : QString::fromUtf8(QJsonDocument(json_report(m_result)).toJson());
+        };
+        if (!print_out(document()))
+            m_streams.err << document();
+    }
+    m_streams.err.flush();
+    m_exit_code = final_code();
     // Never from inside start(): the caller connects to finished() after constructing us and
     // may start the event loop only afterwards.
     QMetaObject::invokeMethod(

@@ -13,6 +13,7 @@
 #include "station.h"
 #include "station_report.h"
 
+#include <QHash>
 #include <QObject>
 #include <QTextStream>
 #include <functional>
@@ -36,10 +37,13 @@ public:
 
     explicit CliWorker(const Streams &streams, PortNameMap port_names = platform_port_name,
                        QObject *parent = nullptr);
+    ~CliWorker() override;
 
     // Runs `arguments` (the program's name first). finished() follows, always later than this
     // call: at once for the commands that need no module, after the last module otherwise.
-    void start(const QStringList &arguments);
+    // `native`, when given, holds each argument's bytes as the system passed them: a file name
+    // that is not UTF-8 is then opened by those bytes, as the system names the file.
+    void start(const QStringList &arguments, const QList<QByteArray> &native = {});
     // Ctrl-C: stops every run at once (ports closed), reports, and finishes with 130; the
     // station finishes with its tally instead.
     void interrupt();
@@ -69,6 +73,9 @@ private:
 
     // The file's record checked ("-": standard input), or nothing and why it could not be read;
     // `bytes` receives what was read.
+    // A name the file library can open: the argument itself, or a descriptor's name when the
+    // argument's bytes are no UTF-8 text.
+    QString reachable(const QString &path) const;
     std::optional<RecordCheck> load_and_check(const QString &path, QString *error,
                                               QByteArray *bytes = nullptr) const;
     // The same, or nothing after stopping with a file error.
@@ -91,6 +98,8 @@ private:
     // One line for standard output; once that fails, it and the rest go to standard error, and
     // the command can no longer end with 0.
     void print(const QString &text);
+    // The line, whole, to standard output; false once that has failed.
+    bool print_out(const QString &line);
     // A usage or file error: the command ends with it and exit code 2.
     void stop_with_error(const QString &text);
     void finish(int exit_code);
@@ -108,6 +117,9 @@ private:
     LoadedFile m_input;  // standard input, once read
     QByteArray m_sha256; // of the file a write or the station programs
     ModuleImage m_image; // what a write or the station stores
+    // Arguments whose bytes are no UTF-8 text, by the text they were read as.
+    QHash<QString, QByteArray> m_native_names;
+    mutable QList<int> m_native_files; // descriptors that reach such files, open until the end
     bool m_interrupted = false;
     bool m_output_failed = false;
     bool m_finished = false;

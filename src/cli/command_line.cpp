@@ -148,6 +148,21 @@ QString option_as_typed(const QStringList &arguments, const QString &name)
     return LONG_OPTION + name;
 }
 
+// An option that takes one value, given twice, or a file option given an empty name: the
+// parser would keep the last, or save to nowhere.
+std::optional<QString> misused_value(const QCommandLineParser &parser)
+{
+    for (const QString &option :
+         {OPTION_NAME, OPTION_OUTPUT, OPTION_TRACE, OPTION_LOG, OPTION_REPLY_WAIT}) {
+        const QStringList values = parser.values(option);
+        if (values.size() > 1)
+            return GIVEN_TWICE.arg(option);
+        if (option != OPTION_NAME && values.size() == 1 && values.first().isEmpty())
+            return EMPTY_FILE_NAME.arg(option);
+    }
+    return std::nullopt;
+}
+
 // The parser names the program by the path it was started with; the help names it as typed.
 QString help_text(const QCommandLineParser &parser)
 {
@@ -216,6 +231,8 @@ ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNam
         return usage_error(UNKNOWN_COMMAND.arg(parser.positionalArguments().first()), json);
     if (const auto misplaced = misplaced_option(parser, *info))
         return usage_error(*misplaced, json);
+    if (const auto misused = misused_value(parser))
+        return usage_error(*misused, json);
 
     CommandLine &line = parsed.command_line;
     line.command = info->command;

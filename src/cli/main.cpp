@@ -41,6 +41,10 @@ int main(int argc, char *argv[])
                       }});
     QObject::connect(&watcher, &process::SignalWatcher::caught, &worker, &CliWorker::interrupt);
     QObject::connect(&worker, &CliWorker::finished, &app, &QCoreApplication::exit);
-    worker.start(QCoreApplication::arguments());
+    // The names as the system gave them too: a file's name need not be UTF-8.
+    QList<QByteArray> native;
+    for (int i = 0; i < argc; ++i)
+        native << QByteArray(argv[i]);
+    worker.start(QCoreApplication::arguments(), native);
     return app.exec();
 }

@@ -197,13 +197,13 @@ void StationReport::ending(bool interrupted)
         m_print(QString());
 }
 
-void StationReport::summary_json(QJsonObject document)
+QString StationReport::summary_json(QJsonObject document) const
 {
     document.insert(log_key::EVENT, EVENT_SUMMARY);
     const StationTally all = m_station.total();
     document.insert(json_key::PASSED, all.passed);
     document.insert(json_key::FAILED, all.failed);
-    m_print(QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Compact)));
+    return QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Compact)) + u'\n';
 }
 
 void StationReport::line(const QString &text)

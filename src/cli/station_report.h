@@ -29,7 +29,7 @@ public:
     // Before the summary: after Ctrl-C on a terminal it starts on a line of its own.
     void ending(bool interrupted);
     // The summary as the last JSON line, `document` the command's own fields.
-    void summary_json(QJsonObject document);
+    QString summary_json(QJsonObject document) const;
 
 private:
     QString port_name(int index) const;

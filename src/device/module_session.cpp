@@ -263,6 +263,7 @@ void ModuleSession::attention_answered(bool by_tick)
     m_received = m_link.take();
     // An acknowledgement that came only with the last tick is too late.
     if (!is_acknowledgement(m_received) || by_tick) {
+        m_result.late = by_tick && is_acknowledgement(m_received);
         fail(SessionOutcome::NoAnswer);
         return;
     }
@@ -276,6 +277,8 @@ void ModuleSession::attention_answered(bool by_tick)
 ExchangeStatus ModuleSession::judge(std::optional<qint16> &value)
 {
     m_received = m_link.take();
+    // The acknowledgement of the frame before, where a value was due.
+    m_result.late = is_acknowledgement(m_received);
     if (m_received.size() < SHORTEST_VALUE_REPLY)
         return ExchangeStatus::Corrupted;
     if (!leading_number(m_received))
@@ -298,6 +301,11 @@ void ModuleSession::identity_answered()
     }
     if (value && *value != IDENTITY_CODE) {
         fail(SessionOutcome::WrongModule, status);
+        return;
+    }
+    // Nothing at all came: the module that answered the handshake is not answering now.
+    if (m_received.isEmpty()) {
+        fail(SessionOutcome::NoAnswer, status);
         return;
     }
     if (status != ExchangeStatus::Ok) {
@@ -342,6 +350,8 @@ void ModuleSession::store_answered()
 {
     m_received = m_link.take();
     if (!is_acknowledgement(m_received)) {
+        // A value reply: the answer to the read before came only now.
+        m_result.late = leading_number(m_received).has_value() && m_received.endsWith(READ_END);
         if (report(ExchangeStatus::NotAcknowledged))
             fail(SessionOutcome::BadData, ExchangeStatus::NotAcknowledged);
         return;

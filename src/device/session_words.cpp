@@ -10,6 +10,11 @@ namespace
 {
 
 const QString NO_ANSWER = QStringLiteral("no answer from the module");
+const QString LATE_ANSWER =
+    QStringLiteral("the module answered \"A\" only after the reply wait (%1)");
+const QString LATE_REPLY = QStringLiteral("the reply answers the frame before: the module answers "
+                                          "later than the reply wait");
+const QString LATE_HINT = QStringLiteral("%1; a longer --reply-wait may help");
 const QString NOT_EXACT_ANSWER =
     QStringLiteral("the module answered \"A\" with %1, not with exactly %2");
 const QString PORT_NOT_OPENED = QStringLiteral("the port cannot be opened: %1");
@@ -59,7 +64,8 @@ QString failure_text(const SessionResult &result, const ModuleImage &written)
         return {};
     case SessionOutcome::NoAnswer:
         // Something came, but not the exact acknowledgement (a line end after it, say).
-        text = result.received.isEmpty()
+        text = result.late ? LATE_ANSWER.arg(frame_text(result.received))
+               : result.received.isEmpty()
                    ? NO_ANSWER
                    : NOT_EXACT_ANSWER.arg(frame_text(result.received),
                                           QString::fromLatin1(ACKNOWLEDGEMENT));
@@ -84,13 +90,15 @@ QString failure_text(const SessionResult &result, const ModuleImage &written)
             break;
         }
         text = BAD_DATA.arg(result.address)
-                   .arg(status_text(result.status), frame_text(result.sent),
-                        frame_text(result.received));
+                   .arg(result.late ? LATE_REPLY : status_text(result.status),
+                        frame_text(result.sent), frame_text(result.received));
         break;
     case SessionOutcome::Aborted:
         text = INTERRUPTED;
         break;
     }
+    if (result.late)
+        text = LATE_HINT.arg(text);
     if (may_be_partly_programmed(result))
         text = PARTLY_PROGRAMMED.arg(text).arg(result.done).arg(CONFIGURATION_BYTES);
     return text;

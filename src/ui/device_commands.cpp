@@ -198,7 +198,8 @@ void DeviceCommands::on_finished(const SessionResult &result)
         report(read ? ui::READ_SUCCESSFUL : ui::PROGRAMMED, true);
         break;
     case SessionOutcome::NoAnswer:
-        report(ui::FAILED_TO_RESPOND, false);
+        // An identity read that got nothing has always ended on the bad-data text here.
+        report(result.step == SessionStep::Identity ? ui::BAD_DATA : ui::FAILED_TO_RESPOND, false);
         break;
     case SessionOutcome::PortFailure:
         port_failure();

@@ -229,6 +229,7 @@ private slots:
     void modules_data();
     void modules();
     void station();
+    void native_name();
     void program_data();
     void program();
 };
@@ -423,6 +424,10 @@ void TestCli::untouched_data()
         u"read: takes no file argument (\"f.olc\"); use -o\n"_s);
     row("read -o without a name", u"read --port 1 -o g.olc"_s, {}, 2,
         u"read: -o saves a panel name: give it with --name\n"_s);
+    row("-o with no name", u"read --port 1 --name N -o="_s, {}, 2,
+        u"--output: the file name is empty\n"_s);
+    row("a log given twice", u"write f.olc --port 1 --log a.log --log b.log"_s, good, 2,
+        u"--log is given twice; give it once\n"_s);
     row("name with a line feed", u"read --port 1 --name A\nB"_s, {}, 2,
         u"--name: the control character U+000A cannot be typed into the panel name box\n"_s);
     row("name of 13", u"read --port 1 --name ABCDEFGHIJKLM -o g.olc"_s, {}, 2,
@@ -753,9 +758,27 @@ void TestCli::program_data()
            "{2}: 0 passed, 1 failed\\nall ports: 0 passed, 2 failed\\n$"_s
         << u"^$"_s;
     // The runs go on to their end; what standard output could not take goes to standard error.
+    // The document that standard output could not take says the exit code the program ends with.
     QTest::newRow("standard output closed")
-        << 0 << u"write"_s << u"closed"_s << u"t.log"_s << 2 << QString()
-        << failed.arg(u"Broken pipe"_s) + programmed;
+        << 0 << u"write --json"_s << u"closed"_s << u"t.log"_s << 2 << QString()
+        << failed.mid(1).arg(u"Broken pipe"_s) +
+               u"\\{\\n    \"command\": \"write\",\\n    \"exit_code\": 2,"_s;
+}
+
+// A file named by bytes that are no UTF-8 text opens by those bytes.
+void TestCli::native_name()
+{
+    const QByteArray bytes = record(NORTH);
+    const int fd = ::open("caf\xe9.olc", O_WRONLY | O_CREAT | O_EXCL, 0644);
+    QVERIFY(fd >= 0 && ::write(fd, bytes.constData(), bytes.size()) == bytes.size());
+    ::close(fd);
+    QProcess program;
+    program.start(u"/bin/sh"_s, {u"-c"_s, u"exec \"$0\" check \"$(printf 'caf\\351.olc')\""_s,
+                                 QStringLiteral(CLI_PROGRAM)});
+    QVERIFY(program.waitForFinished());
+    ::unlink("caf\xe9.olc"); // a name the folder's cleaning cannot spell
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(program.readAllStandardOutput().endsWith(": sound\n"));
 }
 
 // The real program against the modules in this process, stopped by a signal, or with its
