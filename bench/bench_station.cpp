@@ -2,8 +2,9 @@
 // emulators plugged into it and unplugged again by this program (an emulator's --link is the
 // port; stopping the emulator removes it, as pulling a USB adapter removes its device). Prints the
 // station's processor time while it waits (ports empty, silent modules, programmed modules still
-// plugged in) as a share of one core, and its resident memory after every eight modules up to a
-// hundred (or as many as the argument says).
+// plugged in) as a share of one core, its resident memory after every eight modules up to a
+// hundred (or as many as the argument says), and the time from plugging a module in to its
+// PASS line.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -98,12 +99,19 @@ public:
             arguments << QStringLiteral("--port") << link(port);
         QObject::connect(&m_station, &QProcess::readyReadStandardOutput, [this] {
             while (m_station.canReadLine()) {
+                // "14:02:31 PASS /tmp/x/port3: programmed, ..."
                 const QByteArray line = m_station.readLine();
-                m_passed += line.startsWith("PASS ");
-                m_failed += line.startsWith("FAIL ");
+                const bool pass = line.contains(" PASS ");
+                m_passed += pass;
+                m_failed += line.contains(" FAIL ");
                 m_removed += line.contains(": module removed");
+                const int port = line.mid(line.indexOf("/port") + 5).split(':').value(0).toInt();
+                if (pass && port >= 1 && port <= PORTS)
+                    m_to_pass.push_back(m_clock.elapsed() -
+                                        m_plugged_at[static_cast<std::size_t>(port - 1)]);
             }
         });
+        m_clock.start();
         m_station.start(m_bin + QStringLiteral("/converter-cli"), arguments);
         return m_station.waitForStarted();
     }
@@ -124,7 +132,9 @@ public:
         if (silent)
             arguments << QStringLiteral("--silent");
         module->start(m_bin + QStringLiteral("/converter-emulator"), arguments);
-        return module->waitForReadyRead(EMULATOR_START_MS);
+        const bool ready = module->waitForReadyRead(EMULATOR_START_MS);
+        m_plugged_at[static_cast<std::size_t>(port)] = m_clock.elapsed();
+        return ready;
     }
     void unplug(int port)
     {
@@ -137,6 +147,8 @@ public:
     int passed() const { return m_passed; }
     int failed() const { return m_failed; }
     int removed() const { return m_removed; }
+    // Milliseconds from each module's emulator being ready to its PASS line, in order.
+    std::vector<qint64> to_pass() const { return m_to_pass; }
 
 private:
     QString link(int port) const { return m_folder + QStringLiteral("/port%1").arg(port + 1); }
@@ -146,6 +158,9 @@ private:
     QProcess m_station;
     std::vector<std::unique_ptr<QProcess>> m_modules{PORTS};
     int m_passed = 0, m_failed = 0, m_removed = 0;
+    QElapsedTimer m_clock;
+    std::vector<qint64> m_plugged_at = std::vector<qint64>(PORTS, 0);
+    std::vector<qint64> m_to_pass;
 };
 
 // The station's processor time over a stretch of waiting, as a share of one core.
@@ -215,6 +230,14 @@ int main(int argc, char *argv[])
     std::printf("resident memory: %lld KiB after the first %d modules, %lld KiB after %d\n",
                 static_cast<long long>(first_kib), PORTS,
                 static_cast<long long>(resident_kib(bench.pid())), bench.passed() + bench.failed());
+    std::vector<qint64> to_pass = bench.to_pass();
+    std::sort(to_pass.begin(), to_pass.end());
+    if (!to_pass.empty())
+        std::printf("plugged in to PASS: median %.2f s, fastest %.2f s, slowest %.2f s over %zu "
+                    "modules\n",
+                    static_cast<double>(to_pass[to_pass.size() / 2]) / 1e3,
+                    static_cast<double>(to_pass.front()) / 1e3,
+                    static_cast<double>(to_pass.back()) / 1e3, to_pass.size());
     bench.stop_station();
     return 0;
 }

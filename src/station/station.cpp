@@ -54,14 +54,7 @@ void Station::start(const StationSetup &setup)
         connect(&session, &ModuleSession::finished, this,
                 [this, index](const SessionResult &result) { run_finished(index, result); });
         connect(&session, &ModuleSession::progress, this,
-                [this, index](const SessionProgress &event) {
-                    if (event.step != SessionStep::Configuration)
-                        return;
-                    StationEvent progress = make_event(StationEvent::Kind::Progress, index);
-                    progress.comparing = at(index).state == State::Comparing;
-                    progress.done = event.done;
-                    emit this->event(progress);
-                });
+                [this, index](const SessionProgress &event) { progressed(index, event); });
         connect(port.next.get(), &LinkTimer::expired, this, [this, index] { ask(index); });
         connect(port.absence.get(), &LinkTimer::expired, this,
                 [this, index] { at(index).may_return = false; });
@@ -138,6 +131,24 @@ void Station::ask(int index)
     }
 }
 
+void Station::progressed(int index, const SessionProgress &event)
+{
+    if (event.step != SessionStep::Configuration)
+        return;
+    BenchPort &port = at(index);
+    StationEvent progress = make_event(StationEvent::Kind::Progress, index);
+    progress.comparing = port.state == State::Comparing;
+    progress.done = event.done;
+    emit this->event(progress);
+    // The module that left held exactly these bytes, as its write proved; at the first that
+    // differs this is another module, and the rest need not be read.
+    if (port.state == State::Comparing && port.returning && event.value &&
+        *event.value != m_setup.image.bytes[static_cast<std::size_t>(event.address)]) {
+        port.differs = true;
+        port.line->session().abort();
+    }
+}
+
 void Station::run_finished(int index, const SessionResult &result)
 {
     switch (at(index).state) {
@@ -188,6 +199,10 @@ void Station::polled(int index, const SessionResult &result)
 void Station::compared(int index, const SessionResult &result)
 {
     BenchPort &port = at(index);
+    if (std::exchange(port.differs, false)) {
+        then(index, State::Programming, milliseconds{0});
+        return;
+    }
     switch (result.outcome) {
     case SessionOutcome::Success:
         break;

@@ -115,6 +115,7 @@ private:
         State state = State::Polling;
         bool may_return = false; // a module left less than the return window ago
         bool returning = false;  // the module being compared may be the one that left
+        bool differs = false;    // it is not: a byte read differs from what was written
         PortFault fault = PortFault::None;
         QString reason;
         StationTally tally;
@@ -124,6 +125,7 @@ private:
     const BenchPort &at(int index) const { return *m_ports[static_cast<std::size_t>(index)]; }
     StationEvent make_event(StationEvent::Kind kind, int index) const;
     void ask(int index);
+    void progressed(int index, const SessionProgress &event);
     void run_finished(int index, const SessionResult &result);
     void polled(int index, const SessionResult &result);
     void compared(int index, const SessionResult &result);
