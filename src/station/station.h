@@ -86,6 +86,7 @@ public:
     // interrupted. finished() follows before this returns.
     void stop();
 
+    const StationSetup &setup() const { return m_setup; }
     int count() const { return static_cast<int>(m_ports.size()); }
     const PortArgument &port(int index) const { return at(index).port; }
     StationTally tally(int index) const { return at(index).tally; }
