@@ -25,6 +25,7 @@ inline const QString VERIFY = QStringLiteral("verify");
 inline const QString PROBE = QStringLiteral("probe");
 inline const QString PORTS = QStringLiteral("ports");
 inline const QString STATION = QStringLiteral("station");
+inline const QString SUMMARY = QStringLiteral("summary");
 inline const QString OPTION_PORT = QStringLiteral("port");
 inline const QString OPTION_NAME = QStringLiteral("name");
 inline const QString OPTION_OUTPUT = QStringLiteral("output");
@@ -36,6 +37,8 @@ inline const QString OPTION_LOG = QStringLiteral("log");
 inline const QString OPTION_REPLY_WAIT = QStringLiteral("reply-wait");
 inline const QString OPTION_QUIET = QStringLiteral("quiet");
 inline const QString OPTION_VERIFY_FIRST = QStringLiteral("verify-first");
+inline const QString OPTION_SINCE = QStringLiteral("since");
+inline const QString OPTION_ALL = QStringLiteral("all");
 inline const QString OPTION_HELP = QStringLiteral("help");
 inline const QString OPTION_HELP_SHORT = QStringLiteral("h");
 inline const QString OPTION_VERSION = QStringLiteral("version");
@@ -62,6 +65,7 @@ inline const QString DESCRIPTION = QStringLiteral(
     "  station FILE --port P [--port P...] --log LOG\n"
     "                                      program each module plugged into a port, one after\n"
     "                                      another, and log each one; Ctrl-C ends\n"
+    "  summary LOG... [--since TIME]       what the bench's logs add up to\n"
     "\n"
     "FILE - is standard input. P is a COM number (1 to 5, or COM1 to COM5), a device name\n"
     "under /dev (ttyUSB0), a path with a / in it, from the current folder when relative, or a\n"
@@ -70,7 +74,7 @@ inline const QString DESCRIPTION = QStringLiteral(
     "error, 130 interrupted (Ctrl-C, SIGTERM, SIGHUP; station ends with 0 or 1).");
 inline const QString COMMAND_ARGUMENT = QStringLiteral("command");
 inline const QString COMMAND_ARGUMENT_HELP =
-    QStringLiteral("check, show, write, read, verify, probe, ports or station.");
+    QStringLiteral("check, show, write, read, verify, probe, ports, station or summary.");
 inline const QString COMMAND_SYNTAX = QStringLiteral("COMMAND [FILE...]");
 inline const QString PORT_HELP = QStringLiteral(
     "A module's port: COM number, device name, path or network port. Repeat for several.");
@@ -88,6 +92,14 @@ inline const QString REPLY_WAIT_HELP = QStringLiteral(
     "Wait up to MS milliseconds for each reply (100 to 2000, default 100): a slow adapter or "
     "network path.");
 inline const QString QUIET_HELP = QStringLiteral("No progress lines: only the results.");
+inline const QString SINCE_HELP = QStringLiteral(
+    "summary: only modules done at TIME or later (2026-12-07, 2026-12-07T14:00, with an offset "
+    "or in local time).");
+inline const QString ALL_HELP =
+    QStringLiteral("summary: list every failure, not only the last 20.");
+inline const QString TIME_VALUE = QStringLiteral("TIME");
+inline const QString BAD_SINCE =
+    QStringLiteral("--since %1: give a date or a time as 2026-12-07 or 2026-12-07T14:00");
 inline const QString VERIFY_FIRST_HELP = QStringLiteral(
     "station: read each module found first; one that already holds FILE is not written.");
 inline const QString HELP_HELP = QStringLiteral("Show this help.");
@@ -232,6 +244,25 @@ inline const QString USB_ID = QStringLiteral("%1:%2");
 constexpr int USB_ID_DIGITS = 4;
 inline const QString YES = QStringLiteral("yes");
 inline const QString NO = QStringLiteral("no");
+
+// summary.
+constexpr int SUMMARY_FAILURES = 20; // the failures listed unless --all
+inline const QString SUMMARY_NOTHING = QStringLiteral("in all: no module");
+inline const QString SUMMARY_ALL = QStringLiteral("in all: %1 passed, %2 failed, from %3 to %4");
+inline const QString SUMMARY_TIME = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+inline const QString SUMMARY_FAILURES_ALL = QStringLiteral("failures:");
+inline const QString SUMMARY_FAILURES_LAST =
+    QStringLiteral("failures, the last %1 of %2 (--all for every one):");
+inline const QString SUMMARY_LINE = QStringLiteral("%1 line %2");
+inline const QString SUMMARY_BAD_LINES = QStringLiteral("not a record (%1): %2");
+inline const QString PORTS_PORT = QStringLiteral("PORT");
+inline const QString PORTS_FILE = QStringLiteral("FILE");
+inline const QString PORTS_SHA256 = QStringLiteral("SHA-256");
+inline const QString PORTS_PASSED = QStringLiteral("PASSED");
+inline const QString PORTS_FAILED = QStringLiteral("FAILED");
+constexpr int SHA256_SHOWN = 12; // hex digits of a file's SHA-256 in a table
+inline const QString INPUT_TOO_LARGE =
+    QStringLiteral("larger than 4 MiB, more than standard input takes: name the log instead");
 
 // station.
 inline const QString STATION_WAITING =

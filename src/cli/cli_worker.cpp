@@ -9,6 +9,7 @@
 #include "record_file.h"
 #include "text_report.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
@@ -181,6 +182,9 @@ void CliWorker::run_command()
         break;
     case CliCommand::Station:
         station();
+        break;
+    case CliCommand::Summary:
+        summary();
         break;
     }
 }
@@ -384,6 +388,7 @@ void CliWorker::runs_finished()
     case CliCommand::Show:
     case CliCommand::Ports:
     case CliCommand::Station:
+    case CliCommand::Summary:
         break;
     }
     finish(m_interrupted ? EXIT_INTERRUPTED : exit_code);
@@ -539,6 +544,49 @@ bool CliWorker::log_module(const PortRun &run)
         return true;
     m_result.error = LOG_NOT_WRITTEN.arg(m_line.log, written.reason);
     return false;
+}
+
+// The logs' summary
+// --------------------------------------------------------------------------------
+
+void CliWorker::summary()
+{
+    auto &summary = m_result.body.emplace<SummaryResult>();
+    summary.all = m_line.all;
+    LogSummarizer summarizer(m_line.since,
+                             m_line.all ? std::nullopt : std::optional(SUMMARY_FAILURES));
+    for (const QString &path : std::as_const(m_line.files)) {
+        QBuffer input(&m_input.bytes);
+        QFile file(reachable(path));
+        QIODevice &log = path == STANDARD_INPUT ? static_cast<QIODevice &>(input) : file;
+        if (path == STANDARD_INPUT && m_input.status != LoadStatus::Ok) {
+            stop_with_error(FILE_UNREADABLE.arg(path, m_input.status == LoadStatus::TooLarge
+                                                          ? INPUT_TOO_LARGE
+                                                          : load_error(m_input)));
+            return;
+        }
+        const QFileInfo info(file.fileName());
+        if (path != STANDARD_INPUT && (!info.exists() || info.isDir())) {
+            stop_with_error(
+                FILE_UNREADABLE.arg(path, info.isDir() ? FILE_IS_FOLDER : FILE_NOT_FOUND));
+            return;
+        }
+        if (!log.open(QIODevice::ReadOnly)) {
+            stop_with_error(FILE_UNREADABLE.arg(path, file.errorString()));
+            return;
+        }
+        for (int number = 1; !log.atEnd(); ++number) {
+            const QByteArray line = log.readLine().trimmed();
+            if (!line.isEmpty())
+                summarizer.add_line(path, number, line);
+        }
+        if (path != STANDARD_INPUT && file.error() != QFileDevice::NoError) {
+            stop_with_error(FILE_UNREADABLE.arg(path, file.errorString()));
+            return;
+        }
+    }
+    summary.summary = summarizer.summary();
+    finish(summary.summary->bad_lines.isEmpty() ? EXIT_OK : EXIT_PROBLEM);
 }
 
 // Shared steps -----------------------------------------------------------------------------------

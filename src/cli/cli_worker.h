@@ -63,6 +63,7 @@ private:
     void probe();
     void ports();
     void station();
+    void summary();
 
     void runs_finished();
     int write_done(const PortRuns &runs);

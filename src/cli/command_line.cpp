@@ -17,10 +17,11 @@ struct CommandInfo {
     bool takes_ports;
 };
 const CommandInfo COMMANDS[] = {
-    {CliCommand::Check, CHECK, false},  {CliCommand::Show, SHOW, false},
-    {CliCommand::Write, WRITE, true},   {CliCommand::Read, READ, true},
-    {CliCommand::Verify, VERIFY, true}, {CliCommand::Probe, PROBE, true},
-    {CliCommand::Ports, PORTS, false},  {CliCommand::Station, STATION, true},
+    {CliCommand::Check, CHECK, false},     {CliCommand::Show, SHOW, false},
+    {CliCommand::Write, WRITE, true},      {CliCommand::Read, READ, true},
+    {CliCommand::Verify, VERIFY, true},    {CliCommand::Probe, PROBE, true},
+    {CliCommand::Ports, PORTS, false},     {CliCommand::Station, STATION, true},
+    {CliCommand::Summary, SUMMARY, false},
 };
 
 const CommandInfo *find_command(const QString &name)
@@ -52,6 +53,8 @@ std::optional<QString> misplaced_option(const QCommandLineParser &parser, const 
         refused << OPTION_NAME << OPTION_OUTPUT << OPTION_FORCE;
     if (info.command != CliCommand::Station)
         refused << OPTION_VERIFY_FIRST;
+    if (info.command != CliCommand::Summary)
+        refused << OPTION_SINCE << OPTION_ALL;
     for (const QString &option : std::as_const(refused))
         if (parser.isSet(option))
             return OPTION_NOT_FOR.arg(info.name, option);
@@ -84,6 +87,7 @@ std::optional<QString> check_counts(const CommandInfo &info, const CommandLine &
     const auto file_count = line.files.size();
     switch (info.command) {
     case CliCommand::Check:
+    case CliCommand::Summary:
         if (file_count == 0)
             return NEEDS_FILES.arg(info.name);
         break;
@@ -153,7 +157,7 @@ QString option_as_typed(const QStringList &arguments, const QString &name)
 std::optional<QString> misused_value(const QCommandLineParser &parser)
 {
     for (const QString &option :
-         {OPTION_NAME, OPTION_OUTPUT, OPTION_TRACE, OPTION_LOG, OPTION_REPLY_WAIT}) {
+         {OPTION_NAME, OPTION_OUTPUT, OPTION_TRACE, OPTION_LOG, OPTION_REPLY_WAIT, OPTION_SINCE}) {
         const QStringList values = parser.values(option);
         if (values.size() > 1)
             return GIVEN_TWICE.arg(option);
@@ -199,6 +203,8 @@ ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNam
         {OPTION_REPLY_WAIT, REPLY_WAIT_HELP, MS_VALUE},
         {OPTION_QUIET, QUIET_HELP},
         {OPTION_VERIFY_FIRST, VERIFY_FIRST_HELP},
+        {OPTION_SINCE, SINCE_HELP, TIME_VALUE},
+        {OPTION_ALL, ALL_HELP},
         {{OPTION_HELP_SHORT, OPTION_HELP}, HELP_HELP},
         {OPTION_VERSION, VERSION_HELP},
     });
@@ -245,6 +251,13 @@ ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNam
     line.trace = parser.value(OPTION_TRACE);
     line.log = parser.value(OPTION_LOG);
     line.verify_first = parser.isSet(OPTION_VERIFY_FIRST);
+    line.all = parser.isSet(OPTION_ALL);
+    if (parser.isSet(OPTION_SINCE)) {
+        const QDateTime since = QDateTime::fromString(parser.value(OPTION_SINCE), Qt::ISODate);
+        if (!since.isValid())
+            return usage_error(BAD_SINCE.arg(parser.value(OPTION_SINCE)), json);
+        line.since = since;
+    }
     if (parser.isSet(OPTION_REPLY_WAIT)) {
         const auto wait = reply_wait(parser.value(OPTION_REPLY_WAIT));
         if (!wait)

@@ -4,9 +4,11 @@
 #include "device_constants.h"
 #include "port_argument.h"
 
+#include <QDateTime>
 #include <QStringList>
+#include <optional>
 
-enum class CliCommand { Check, Show, Write, Read, Verify, Probe, Ports, Station };
+enum class CliCommand { Check, Show, Write, Read, Verify, Probe, Ports, Station, Summary };
 
 struct CommandLine {
     CliCommand command = CliCommand::Check;
@@ -16,10 +18,12 @@ struct CommandLine {
     QString output; // read: the file to save; empty: the configuration is shown instead
     bool force = false;
     bool json = false;
-    bool quiet = false;        // no progress lines
-    QString trace;             // empty: the traffic log only as CONVERTER_TRACE asks
-    QString log;               // write, station: the log of programmed modules; empty: none
-    bool verify_first = false; // station: read and compare each module before writing it
+    bool quiet = false;             // no progress lines
+    QString trace;                  // empty: the traffic log only as CONVERTER_TRACE asks
+    QString log;                    // write, station: the log of programmed modules; empty: none
+    bool verify_first = false;      // station: read and compare each module before writing it
+    std::optional<QDateTime> since; // summary: only records from then on
+    bool all = false;               // summary: every failure, not only the last ones
     std::chrono::milliseconds reply_wait = device::REPLY_WAIT_DEFAULT;
 };
 

@@ -3,6 +3,7 @@
 // json_report() for scripts. A part the command never reached stays empty and is left out.
 
 #include "command_line.h"
+#include "log_summary.h"
 #include "port_run.h"
 #include "record_check.h"
 #include "session_result.h"
@@ -86,10 +87,16 @@ struct StationResult {
     std::optional<QList<PortTally>> ports; // once the station ran
 };
 
+// What the logs add up to; the failures the last ones only, unless all were asked for.
+struct SummaryResult {
+    std::optional<LogSummary> summary; // once every log was read
+    bool all = false;
+};
+
 struct CommandResult {
     std::optional<CliCommand> command; // none: the command line itself is wrong
     std::variant<std::monostate, CheckResult, ShowResult, WriteResult, ReadResult, VerifyResult,
-                 ProbeResult, PortsResult, StationResult>
+                 ProbeResult, PortsResult, StationResult, SummaryResult>
         body;
     QString error;   // why the command stopped: a usage, file or output error
     QString warning; // a trouble reported when it happened, the command went on

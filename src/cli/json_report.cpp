@@ -278,6 +278,40 @@ struct Fields {
         json.insert(SERIAL_PORTS, serial);
         json.insert(COM_PORTS, com);
     }
+    void operator()(const SummaryResult &result)
+    {
+        if (!result.summary)
+            return;
+        const LogSummary &summary = *result.summary;
+        const auto time = [](const std::optional<QDateTime> &t) {
+            return t ? QJsonValue(iso_time(*t)) : QJsonValue(QJsonValue::Null);
+        };
+        json.insert(PASSED, summary.count.passed);
+        json.insert(FAILED, summary.count.failed);
+        json.insert(FIRST, time(summary.first));
+        json.insert(LAST, time(summary.last));
+        QJsonArray ports, files, failures, bad;
+        for (const LogSummary::Port &port : summary.ports)
+            ports.append(QJsonObject{
+                {PORT, port.port}, {PASSED, port.count.passed}, {FAILED, port.count.failed}});
+        for (const LogSummary::File &file : summary.files)
+            files.append(QJsonObject{{SHA256, QString::fromLatin1(file.sha256.toHex())},
+                                     {FILE_PATH, file.file},
+                                     {PASSED, file.count.passed},
+                                     {FAILED, file.count.failed}});
+        for (const LogSummary::Failure &failure : summary.failures) {
+            QJsonObject object = record_json(failure.record);
+            object.insert(LOG, failure.log);
+            object.insert(LINE, failure.line);
+            failures.append(object);
+        }
+        for (const LogSummary::BadLine &line : summary.bad_lines)
+            bad.append(QJsonObject{{LOG, line.log}, {LINE, line.line}});
+        json.insert(PORTS, ports);
+        json.insert(FILES, files);
+        json.insert(FAILURES, failures);
+        json.insert(BAD_LINES, bad);
+    }
     void operator()(const StationResult &station)
     {
         json.insert(FILE_PATH, station.file);

@@ -62,6 +62,12 @@ inline const QString ADAPTER_SERIAL = QStringLiteral("adapter_serial");
 inline const QString SHA256 = QStringLiteral("sha256");
 inline const QString RESULT = QStringLiteral("result");
 inline const QString BYTES_VERIFIED = QStringLiteral("bytes_verified");
+inline const QString FIRST = QStringLiteral("first");
+inline const QString LAST = QStringLiteral("last");
+inline const QString FAILURES = QStringLiteral("failures");
+inline const QString BAD_LINES = QStringLiteral("bad_lines");
+inline const QString LOG = QStringLiteral("log");
+inline const QString LINE = QStringLiteral("line");
 } // namespace json_key
 
 namespace json_value

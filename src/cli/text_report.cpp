@@ -46,6 +46,7 @@ public:
     void add(const ProbeResult &probe);
     void add(const PortsResult &ports);
     void add(const StationResult &station);
+    void add(const SummaryResult &summary);
     void add(std::monostate) {}
 
     QList<ReportLine> m_lines;
@@ -192,6 +193,57 @@ void Lines::add(const StationResult &station)
         failed += tally.failed;
     }
     out(STATION_TOTAL.arg(passed).arg(failed));
+}
+
+void Lines::add(const SummaryResult &result)
+{
+    if (!result.summary)
+        return;
+    const LogSummary &summary = *result.summary;
+    const auto counts = [](const LogSummary::Count &count) {
+        return QStringList{QString::number(count.passed), QString::number(count.failed)};
+    };
+    if (!summary.first)
+        out(SUMMARY_NOTHING);
+    else
+        out(SUMMARY_ALL.arg(summary.count.passed)
+                .arg(summary.count.failed)
+                .arg(summary.first->toString(SUMMARY_TIME), summary.last->toString(SUMMARY_TIME)));
+    if (!summary.ports.isEmpty()) {
+        QList<QStringList> ports{{PORTS_PORT, PORTS_PASSED, PORTS_FAILED}};
+        for (const LogSummary::Port &port : summary.ports)
+            ports.append(QStringList{port.port} + counts(port.count));
+        out(QString());
+        for (const QString &line : aligned_rows(ports))
+            out(line);
+        QList<QStringList> files{{PORTS_FILE, PORTS_SHA256, PORTS_PASSED, PORTS_FAILED}};
+        for (const LogSummary::File &file : summary.files)
+            files.append(QStringList{file.file,
+                                     QString::fromLatin1(file.sha256.toHex().left(SHA256_SHOWN))} +
+                         counts(file.count));
+        out(QString());
+        for (const QString &line : aligned_rows(files))
+            out(line);
+    }
+    if (!summary.failures.isEmpty()) {
+        out(QString());
+        const bool all = summary.failures.size() == summary.count.failed;
+        out(all ? SUMMARY_FAILURES_ALL
+                : SUMMARY_FAILURES_LAST.arg(summary.failures.size()).arg(summary.count.failed));
+        QList<QStringList> failures;
+        for (const LogSummary::Failure &failure : summary.failures)
+            failures.append({failure.record.time.toString(SUMMARY_TIME), failure.record.port,
+                             failure.record.detail});
+        for (const QString &line : aligned_rows(failures))
+            out(line);
+    }
+    if (!summary.bad_lines.isEmpty()) {
+        QStringList where;
+        for (const LogSummary::BadLine &bad : summary.bad_lines)
+            where << SUMMARY_LINE.arg(bad.log).arg(bad.line);
+        out(QString());
+        out(SUMMARY_BAD_LINES.arg(summary.bad_lines.size()).arg(where.join(NAME_LIST_SEPARATOR)));
+    }
 }
 
 } // namespace

@@ -229,6 +229,7 @@ private slots:
     void modules_data();
     void modules();
     void station();
+    void summary();
     void native_name();
     void program_data();
     void program();
@@ -763,6 +764,33 @@ void TestCli::program_data()
         << 0 << u"write --json"_s << u"closed"_s << u"t.log"_s << 2 << QString()
         << failed.mid(1).arg(u"Broken pipe"_s) +
                u"\\{\\n    \"command\": \"write\",\\n    \"exit_code\": 2,"_s;
+}
+
+// A log summed up as tables, and as one document; a line that is no record is named.
+void TestCli::summary()
+{
+    QVERIFY(put_file(
+        u"s.log"_s,
+        R"({"adapter_serial":null,"bytes_verified":24,"device":"/dev/ttyS0","file":"f.olc","identity":31,"outcome":"success","port":"COM1","result":"pass","sha256":"a4d8dd4c772ebe82","time":"2026-12-07T10:54:58.623+01:00","written":true}
+{"bytes_verified":5,"detail":"no answer from the module","device":"/dev/ttyS1","file":"f.olc","outcome":"no_answer","port":"COM2","result":"fail","sha256":"a4d8dd4c772ebe82","time":"2026-12-07T11:00:00.000+01:00"}
+PASS COM1
+)"));
+    const Ran text = run({u"summary"_s, u"s.log"_s});
+    QCOMPARE(text.code, 1);
+    QCOMPARE(
+        text.out_lines(),
+        QStringList({u"in all: 1 passed, 1 failed, from 2026-12-07 10:54:58 to 2026-12-07 "
+                     "11:00:00"_s,
+                     u"PORT  PASSED  FAILED"_s, u"COM1  1       0"_s, u"COM2  0       1"_s,
+                     u"FILE   SHA-256       PASSED  FAILED"_s, u"f.olc  a4d8dd4c772e  1       1"_s,
+                     u"failures:"_s, u"2026-12-07 11:00:00  COM2  no answer from the module"_s,
+                     u"not a record (1): s.log line 3"_s}));
+    const Ran json =
+        run({u"summary"_s, u"s.log"_s, u"--json"_s, u"--since"_s, u"2026-12-07T10:00:00Z"_s});
+    compare_json(json.out, {u"passed=0"_s, u"failed=1"_s, u"first=2026-12-07T11:00:00.000+01:00"_s,
+                            u"ports/0/port=COM2"_s, u"files/0/file=f.olc"_s,
+                            u"failures/0/detail=no answer from the module"_s,
+                            u"failures/0/line=2"_s, u"bad_lines/0/line=3"_s, u"exit_code=1"_s});
 }
 
 // A file named by bytes that are no UTF-8 text opens by those bytes.

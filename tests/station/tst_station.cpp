@@ -2,6 +2,7 @@
 // modules plugged, pulled, silent for a while, swapped; ports missing or held by another
 // program; a log that stops taking lines. Each row is a timeline and the events it must give.
 
+#include "log_summary.h"
 #include "module_core.h"
 #include "panel_check.h"
 #include "panel_notation.h"
@@ -228,6 +229,80 @@ private slots:
         for (const auto &end : ends)
             stores << end->stores;
         QTEST(stores, "stores");
+    }
+
+    // What logs add up to: records counted, a port's trouble passed over, anything else a bad
+    // line by its number; only records from a time on, and only the last failures, when asked.
+    void summary_data()
+    {
+        QTest::addColumn<QString>("since");
+        QTest::addColumn<int>("keep"); // the last failures kept; 0: all
+        QTest::addColumn<QString>("expected");
+        const QString all =
+            u"4 passed 2 failed, 10:00:00 to 10:04:00; ports P1 2/1 P2 2/1; files "
+            "new.olc aa 3/2 b.olc bb 1/0; failures P1:2 P2:5; bad a.log:3 b.log:2"_s;
+        QTest::newRow("two logs") << QString() << 0 << all;
+        QTest::newRow("since 10:02")
+            << u"2026-12-07T10:02:00+00:00"_s << 0
+            << u"2 passed 2 failed, 10:02:00 to 10:04:00; ports P1 1/1 P2 1/1; files new.olc aa "
+               "2/2; failures P1:2 P2:5; bad a.log:3 b.log:2"_s;
+        QTest::newRow("the last failure")
+            << QString() << 1 << QString(all).replace(u"P1:2 "_s, u""_s);
+    }
+    void summary()
+    {
+        QFETCH(QString, since);
+        QFETCH(int, keep);
+        QFETCH(QString, expected);
+        const auto record = [](int minute, const char *port, const char *file, const char *sha,
+                               bool passed) {
+            ModuleRecord r;
+            r.time = QDateTime::fromString(u"2026-12-07T10:0%1:00Z"_s.arg(minute), Qt::ISODate);
+            r.port = QString::fromLatin1(port);
+            r.file = QString::fromLatin1(file);
+            r.sha256 = QByteArray::fromHex(sha);
+            r.passed = passed;
+            r.outcome = passed ? SessionOutcome::Success : SessionOutcome::NoAnswer;
+            return log_line(record_json(r)).trimmed();
+        };
+        LogSummarizer summarizer(since.isEmpty()
+                                     ? std::nullopt
+                                     : std::optional(QDateTime::fromString(since, Qt::ISODate)),
+                                 keep ? std::optional(keep) : std::nullopt);
+        const QList<std::pair<QString, QByteArray>> lines{
+            {u"a.log"_s, record(0, "P1", "a.olc", "aa", true)},
+            {u"a.log"_s, record(2, "P1", "a.olc", "aa", false)},
+            {u"a.log"_s, R"({"time":"2026-12-07T10:03:00Z","result":"pass"})"},
+            {u"a.log"_s, log_line(port_event_json(QDateTime(), {}, PortFault::InUse, {}))},
+            {u"b.log"_s, record(1, "P2", "b.olc", "bb", true)},
+            {u"b.log"_s, R"({"cut":)"},
+            {u"b.log"_s, record(3, "P1", "new.olc", "aa", true)},
+            {u"b.log"_s, record(2, "P2", "new.olc", "aa", true)},
+            {u"b.log"_s, record(4, "P2", "new.olc", "aa", false)}};
+        QHash<QString, int> numbers;
+        for (const auto &[log, line] : lines)
+            summarizer.add_line(log, ++numbers[log], line);
+
+        const LogSummary &s = summarizer.summary();
+        const auto count = [](const LogSummary::Count &c) {
+            return u"%1/%2"_s.arg(c.passed).arg(c.failed);
+        };
+        QStringList ports, files, failures, bad;
+        for (const auto &port : s.ports)
+            ports << port.port + u' ' + count(port.count);
+        for (const auto &file : s.files)
+            files << file.file + u' ' + QString::fromLatin1(file.sha256.toHex()) + u' ' +
+                         count(file.count);
+        for (const auto &failure : s.failures)
+            failures << failure.record.port + u':' + QString::number(failure.line);
+        for (const auto &line : s.bad_lines)
+            bad << line.log + u':' + QString::number(line.line);
+        QCOMPARE(u"%1 passed %2 failed, %3 to %4; ports %5; files %6; failures %7; bad %8"_s
+                     .arg(s.count.passed)
+                     .arg(s.count.failed)
+                     .arg(s.first->toString(u"HH:mm:ss"_s), s.last->toString(u"HH:mm:ss"_s),
+                          ports.join(u' '), files.join(u' '), failures.join(u' '), bad.join(u' ')),
+                 expected);
     }
 
     // A last line without its end gets one before the next record; a log removed or replaced
