@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "check_assignments.h"
+#include "panel_name_limit.h"
 #include "prompts.h"
 #include "slot_list_widget.h"
 #include "ui_constants.h"
@@ -296,7 +297,7 @@ void Form1::build_fixed_controls()
     m_write_config = make_button(ui::WRITE_CONFIG_CAPTION, ui::WRITE_CONFIG_TIP, WRITE_CONFIG_TOP);
 
     auto *panel = new QLineEdit(m_central);
-    panel->setMaxLength(PANEL_NAME_MAX_LENGTH);
+    panel->setValidator(new PanelNameLimit(PANEL_NAME_MAX_LENGTH, panel));
     panel->setAlignment(Qt::AlignCenter);
     panel->setFont(design_font(ui::WINDOW_FAMILY, ui::WINDOW_FONT_POINTS, false));
     panel->setToolTip(ui::PANEL_NAME_TIP);
@@ -464,6 +465,13 @@ void Form1::apply_loops(const Panel &panel)
 {
     for (int n = 1; n <= TOGGLE_COUNT; ++n)
         ToggleButton(n)->setChecked(panel.pressed(n));
+}
+
+void Form1::grey_unassigned_inputs()
+{
+    for (int k = 1; k <= SLOT_COUNT; ++k)
+        if (list_position(input_module_list(k)) == NA_POSITION && !toggle_pressed(input_toggle(k)))
+            set_background(List(input_module_list(k)), greyed_text_colour());
 }
 
 void Form1::check_assignments()

@@ -57,6 +57,9 @@ public:
     bool load_side(int k, bool output, SidePositions positions);
     void set_designation(int k, bool output, const QString &text, bool shown);
     void apply_loops(const Panel &panel);
+    // Greys the module list of every "N/A" input whose loop is released, as the start does: a
+    // load that releases a hidden toggle must not leave the colour of its loop behind.
+    void grey_unassigned_inputs();
     // Runs the assignment check over this window.
     void check_assignments();
 
