@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -30,8 +32,8 @@ PanelNameLimit::PanelNameLimit(int limit, QLineEdit *box)
 
 QValidator::State PanelNameLimit::validate(QString &input, int &position) const
 {
-    // A text the program sets (or an undo back to it) is not typed; nor is what is left of it
-    // when characters are taken out, or undone and redone.
+    // A text the program sets (the box is not modified then, nor after an undo back to it) is
+    // not typed; nor is what is left of it when characters are taken out, or undone and redone.
     if (!m_box.isModified() || input.size() <= m_limit || only_removed_from(input, m_given))
         return Acceptable;
     // Typed or pasted at the cursor: what stands before it that was there already, the new part,
