@@ -22,6 +22,7 @@ inline const QString OK_CAPTION = QStringLiteral("OK");
 inline const QString CANCEL_CAPTION = QStringLiteral("Cancel");
 inline const QString LABEL1_DESIGN_TEXT = QStringLiteral("Label1");
 inline const QString LABEL2_CAPTION = QStringLiteral("COM PORT = ");
+inline const QString LIST1_NAME = QStringLiteral("COM port");
 
 const QStringList INFORMATION_LINES{
     QStringLiteral("MAKE SURE THAT THE HARDWARE"),
@@ -88,6 +89,8 @@ ComPortDialog::ComPortDialog(QWidget *parent) : QDialog(parent)
         item->setData(Qt::UserRole, port);
     }
     m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list1->setAccessibleName(LIST1_NAME);
+    m_label2->setBuddy(m_list1);
 
     connect(m_ok, &QPushButton::clicked, this, &ComPortDialog::ok_clicked);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);

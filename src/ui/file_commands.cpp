@@ -174,10 +174,8 @@ FileCommands::OpenResult FileCommands::open_into_window(const LoadedFile &file)
 
 bool FileCommands::apply_load(const RecordLoad &load)
 {
-    // The box limits typing to 12 characters, but a longer name from a file is shown whole.
-    QLineEdit *panel = m_form.Text(ui::PANEL_NAME_BOX);
-    panel->setMaxLength(std::max<int>(PANEL_NAME_MAX_LENGTH, load.panel.name.size()));
-    panel->setText(load.panel.name);
+    // A name longer than the box lets the operator type is shown whole.
+    m_form.Text(ui::PANEL_NAME_BOX)->setText(load.panel.name);
     // Side by side in the order of the load, each side's lists before its designation; the
     // load stops at a list that has no position for its code.
     for (bool output : {false, true}) {
@@ -194,6 +192,7 @@ bool FileCommands::apply_load(const RecordLoad &load)
         }
     }
     m_form.apply_loops(load.panel);
+    m_form.grey_unassigned_inputs();
     return true;
 }
 

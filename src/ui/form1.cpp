@@ -1,8 +1,10 @@
 #include "form1.h"
 
 #include "check_assignments.h"
+#include "panel_name_limit.h"
 #include "prompts.h"
 #include "slot_list_widget.h"
+#include "status_line.h"
 #include "ui_constants.h"
 #include "window_fonts.h"
 #include "window_icon.h"
@@ -11,12 +13,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTextEdit>
 
 #include <tuple>
 
@@ -92,7 +94,24 @@ constexpr QMargins BUTTON_CAPTION_MARGINS{4, 2, 4, 2};
 
 constexpr double EQUALS_FONT_POINTS = 14.25;
 constexpr double BUTTON_FONT_POINTS = 9.75;
-constexpr double STATUS_FONT_POINTS = 8.25;
+
+// What assistive technology calls the slot controls; %1 is "IN-k" or "OUT-k".
+inline const QString MODULE_NAME = QStringLiteral("%1 module");
+inline const QString CHANNEL_NAME = QStringLiteral("%1 channel");
+inline const QString LOOP_NAME = QStringLiteral("%1 loop");
+inline const QString DESIGNATION_NAME = QStringLiteral("%1 designation");
+// A LOOP toggle is described by the loop it stands for, then its tool tip.
+inline const QString LOOP_DESCRIPTION = QStringLiteral("%1, %2");
+inline const QString RELEASED_LOOP = QStringLiteral("DATA-A");
+inline const QString PRESSED_LOOP = QStringLiteral("DATA-B");
+
+// Open and save take the desktop's own keys; the others take none of its standard bindings.
+// (Standard keys are looked up once the desktop is known.)
+constexpr QKeySequence::StandardKey READ_FILE_KEYS = QKeySequence::Open;
+constexpr QKeySequence::StandardKey WRITE_FILE_KEYS = QKeySequence::Save;
+constexpr QKeyCombination READ_CONFIG_KEYS(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_R);
+constexpr QKeyCombination WRITE_CONFIG_KEYS(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_W);
+constexpr QKeyCombination COM_SETTINGS_KEYS(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_P);
 
 // IN-k and OUT-k caption labels are not numbered in slot order.
 constexpr std::array<int, SLOT_COUNT> IN_CAPTION_LABELS{2, 3, 4, 5, 8, 9, 10, 11, 12, 13};
@@ -147,6 +166,7 @@ void Form1::build_window()
     setCentralWidget(m_central);
 
     m_menu1 = menuBar()->addAction(ui::MENU_COM_SETTINGS);
+    m_menu1->setShortcut(COM_SETTINGS_KEYS);
 
     // Outlines first, so that the controls drawn inside them stay on top.
     m_shape1 = make_outline(m_central);
@@ -156,6 +176,7 @@ void Form1::build_window()
     for (int k = 1; k <= SLOT_COUNT; ++k)
         build_slot(k);
     build_fixed_controls();
+    set_focus_order();
 
     const int menu_height = menuBar()->sizeHint().height();
     setFixedSize(tw(CLIENT_WIDTH), tw(CLIENT_HEIGHT) + menu_height);
@@ -188,8 +209,11 @@ void Form1::build_slot(int k)
     make_caption(IN_CAPTION_LABELS[static_cast<std::size_t>(k - 1)], in_name, IN_CAPTION_LEFT);
     make_caption(OUT_CAPTION_LABELS[static_cast<std::size_t>(k - 1)], out_name, OUT_CAPTION_LEFT);
 
-    const auto make_list = [&](int n, int left, int width, const QString &tip) {
+    const auto make_list = [&](int n, int left, int width, const QString &name,
+                               const QString &tip) {
         auto *list = new SlotListWidget(m_central);
+        list->setAccessibleName(name);
+        list->setAccessibleDescription(tip);
         for (const ListItem &item : list_items(list_kind(n))) {
             auto *entry = new QListWidgetItem(QString::fromLatin1(item.text), list);
             entry->setData(Qt::UserRole, item.value);
@@ -205,38 +229,49 @@ void Form1::build_slot(int k)
                 selection_reaction(n);
         });
     };
-    make_list(input_module_list(k), IN_MODULE_LEFT, MODULE_LIST_WIDTH, ui::MODULE_TIP.arg(in_name));
-    make_list(input_channel_list(k), IN_CHANNEL_LEFT, CHANNEL_LIST_WIDTH,
-              ui::CHANNEL_TIP.arg(in_name));
-    make_list(output_module_list(k), OUT_MODULE_LEFT, MODULE_LIST_WIDTH,
-              ui::MODULE_TIP.arg(out_name));
-    make_list(output_channel_list(k), OUT_CHANNEL_LEFT, CHANNEL_LIST_WIDTH,
-              ui::CHANNEL_TIP.arg(out_name));
+    for (const QString &side : {in_name, out_name}) {
+        const bool input = side == in_name;
+        make_list(input ? input_module_list(k) : output_module_list(k),
+                  input ? IN_MODULE_LEFT : OUT_MODULE_LEFT, MODULE_LIST_WIDTH,
+                  MODULE_NAME.arg(side), ui::MODULE_TIP.arg(side));
+        make_list(input ? input_channel_list(k) : output_channel_list(k),
+                  input ? IN_CHANNEL_LEFT : OUT_CHANNEL_LEFT, CHANNEL_LIST_WIDTH,
+                  CHANNEL_NAME.arg(side), ui::CHANNEL_TIP.arg(side));
+    }
 
-    const auto make_toggle = [&](int n, int left, const QString &tip) {
+    const auto make_toggle = [&](int n, int left, const QString &side) {
         auto *toggle = new QPushButton(ui::LOOP_CAPTION, m_central);
         toggle->setCheckable(true);
         toggle->setFont(design_font(ui::WINDOW_FAMILY, ui::WINDOW_FONT_POINTS, true));
+        const QString tip = ui::LOOP_TIP.arg(side);
         toggle->setToolTip(tip);
+        toggle->setAccessibleName(LOOP_NAME.arg(side));
+        const auto describe = [toggle, tip](bool pressed) {
+            toggle->setAccessibleDescription(
+                LOOP_DESCRIPTION.arg(pressed ? PRESSED_LOOP : RELEASED_LOOP, tip));
+        };
+        describe(false);
+        toggle->installEventFilter(this);
         place(toggle, left, TOGGLE_TOP + r, TOGGLE_WIDTH, TOGGLE_HEIGHT);
         m_toggles[static_cast<std::size_t>(n)] = toggle;
+        // Described before its reaction runs, so a box the reaction opens finds the new state.
+        connect(toggle, &QPushButton::toggled, toggle, describe);
         connect(toggle, &QPushButton::toggled, this, [this, n] { loop_toggle_reaction(n); });
     };
-    make_toggle(input_toggle(k), IN_TOGGLE_LEFT, ui::LOOP_TIP.arg(in_name));
-    make_toggle(output_toggle(k), OUT_TOGGLE_LEFT, ui::LOOP_TIP.arg(out_name));
+    make_toggle(input_toggle(k), IN_TOGGLE_LEFT, in_name);
+    make_toggle(output_toggle(k), OUT_TOGGLE_LEFT, out_name);
 
-    const auto make_designation = [&](int n, int left, const QString &tip) {
+    const auto make_designation = [&](int n, int left, const QString &side) {
         auto *box = new QLineEdit(ui::DESIGNATION_AS_BUILT, m_central);
+        box->setAccessibleName(DESIGNATION_NAME.arg(side));
         box->setAlignment(Qt::AlignCenter);
-        box->setToolTip(tip);
+        box->setToolTip(ui::DESIGNATION_TIP.arg(side));
         set_background(box, ui::YELLOW);
         place(box, left, DESIGNATION_TOP + r, DESIGNATION_WIDTH, DESIGNATION_HEIGHT);
         m_texts[static_cast<std::size_t>(n)] = box;
     };
-    make_designation(input_designation_box(k), IN_DESIGNATION_LEFT,
-                     ui::DESIGNATION_TIP.arg(in_name));
-    make_designation(output_designation_box(k), OUT_DESIGNATION_LEFT,
-                     ui::DESIGNATION_TIP.arg(out_name));
+    make_designation(input_designation_box(k), IN_DESIGNATION_LEFT, in_name);
+    make_designation(output_designation_box(k), OUT_DESIGNATION_LEFT, out_name);
 
     auto *equals = new QLabel(ui::EQUALS_CAPTION, m_central);
     equals->setFont(design_font(ui::ARIAL_FAMILY, EQUALS_FONT_POINTS, true));
@@ -266,17 +301,13 @@ void Form1::build_fixed_controls()
         heading->resize(qMax(heading->width(), tw(box.width)), heading->height());
     }
 
-    m_text1 = new QTextEdit(m_central);
-    m_text1->setReadOnly(true);
-    m_text1->setFont(design_font(ui::ARIAL_FAMILY, STATUS_FONT_POINTS, false));
-    QTextOption centred(Qt::AlignHCenter);
-    centred.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    m_text1->document()->setDefaultTextOption(centred);
+    m_text1 = new StatusLine(m_central);
     set_background(m_text1, QApplication::palette().color(QPalette::Midlight));
     place(m_text1, RIGHT_COLUMN_LEFT, STATUS_TOP, RIGHT_COLUMN_WIDTH, STATUS_HEIGHT);
     m_text1->hide();
 
-    const auto make_button = [&](const QString &caption, const QString &tip, int top) {
+    const auto make_button = [&](const QString &caption, const QString &tip,
+                                 const QKeySequence &keys, int top) {
         auto *button = new QPushButton(m_central);
         // A label inside the button lets the long captions wrap onto two lines.
         auto *text = new QLabel(caption, button);
@@ -286,23 +317,63 @@ void Form1::build_fixed_controls()
         button->setAccessibleName(caption);
         button->setFont(design_font(ui::ARIAL_FAMILY, BUTTON_FONT_POINTS, true));
         button->setToolTip(tip);
+        // A shortcut clicks the button, so it is ignored whenever a click would be.
+        button->setShortcut(keys);
+        button->installEventFilter(this);
         place(button, RIGHT_COLUMN_LEFT, top, RIGHT_COLUMN_WIDTH, BUTTON_HEIGHT);
         text->setGeometry(button->rect().marginsRemoved(BUTTON_CAPTION_MARGINS));
         return button;
     };
-    m_read_file = make_button(ui::READ_FILE_CAPTION, ui::READ_FILE_TIP, READ_FILE_TOP);
-    m_write_file = make_button(ui::WRITE_FILE_CAPTION, ui::WRITE_FILE_TIP, WRITE_FILE_TOP);
-    m_read_config = make_button(ui::READ_CONFIG_CAPTION, ui::READ_CONFIG_TIP, READ_CONFIG_TOP);
-    m_write_config = make_button(ui::WRITE_CONFIG_CAPTION, ui::WRITE_CONFIG_TIP, WRITE_CONFIG_TOP);
+    m_read_file =
+        make_button(ui::READ_FILE_CAPTION, ui::READ_FILE_TIP, READ_FILE_KEYS, READ_FILE_TOP);
+    m_write_file =
+        make_button(ui::WRITE_FILE_CAPTION, ui::WRITE_FILE_TIP, WRITE_FILE_KEYS, WRITE_FILE_TOP);
+    m_read_config = make_button(ui::READ_CONFIG_CAPTION, ui::READ_CONFIG_TIP, READ_CONFIG_KEYS,
+                                READ_CONFIG_TOP);
+    m_write_config = make_button(ui::WRITE_CONFIG_CAPTION, ui::WRITE_CONFIG_TIP, WRITE_CONFIG_KEYS,
+                                 WRITE_CONFIG_TOP);
 
     auto *panel = new QLineEdit(m_central);
-    panel->setMaxLength(PANEL_NAME_MAX_LENGTH);
+    panel->setValidator(new PanelNameLimit(PANEL_NAME_MAX_LENGTH, panel));
+    // Its caption names it to assistive technology.
+    Label(PANEL_CAPTION_LABEL)->setBuddy(panel);
     panel->setAlignment(Qt::AlignCenter);
     panel->setFont(design_font(ui::WINDOW_FAMILY, ui::WINDOW_FONT_POINTS, false));
     panel->setToolTip(ui::PANEL_NAME_TIP);
     place(panel, PANEL_NAME_BOX_AT.left, PANEL_NAME_BOX_AT.top, PANEL_NAME_BOX_AT.width,
           PANEL_NAME_BOX_AT.height);
     m_texts[ui::PANEL_NAME_BOX] = panel;
+}
+
+void Form1::set_focus_order()
+{
+    // Reading order: each row left to right, rows top to bottom, then the name box, the four
+    // buttons and the status line.
+    QList<QWidget *> chain;
+    for (int k = 1; k <= SLOT_COUNT; ++k)
+        chain << ToggleButton(input_toggle(k)) << List(input_module_list(k))
+              << List(input_channel_list(k)) << Text(input_designation_box(k))
+              << List(output_module_list(k)) << List(output_channel_list(k))
+              << ToggleButton(output_toggle(k)) << Text(output_designation_box(k));
+    chain << Text(ui::PANEL_NAME_BOX) << m_read_file << m_write_file << m_read_config
+          << m_write_config << m_text1;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    // Return presses a focused button or LOOP toggle, as space does.
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (!key->isAutoRepeat())
+                static_cast<QAbstractButton *>(watched)->click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void Form1::start_up()
@@ -466,6 +537,13 @@ void Form1::apply_loops(const Panel &panel)
         ToggleButton(n)->setChecked(panel.pressed(n));
 }
 
+void Form1::grey_unassigned_inputs()
+{
+    for (int k = 1; k <= SLOT_COUNT; ++k)
+        if (list_position(input_module_list(k)) == NA_POSITION && !toggle_pressed(input_toggle(k)))
+            set_background(List(input_module_list(k)), greyed_text_colour());
+}
+
 void Form1::check_assignments()
 {
     ::check_assignments(*this);
@@ -482,7 +560,7 @@ void Form1::show_status(const QString &text, const QColor &background)
 
 void Form1::set_status_text(const QString &text)
 {
-    m_text1->setPlainText(text);
+    m_text1->set_text(text);
 }
 
 void Form1::set_status_background(const QColor &background)
@@ -502,7 +580,7 @@ void Form1::hide_status()
 
 QString Form1::status_text() const
 {
-    return m_text1->toPlainText();
+    return m_text1->text();
 }
 
 QColor Form1::status_background() const

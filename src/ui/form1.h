@@ -17,6 +17,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTextEdit;
+class StatusLine;
 
 class Form1 : public QMainWindow, public AssignmentView
 {
@@ -57,6 +58,9 @@ public:
     bool load_side(int k, bool output, SidePositions positions);
     void set_designation(int k, bool output, const QString &text, bool shown);
     void apply_loops(const Panel &panel);
+    // Greys the module list of every "N/A" input whose loop is released, as the start does: a
+    // load that releases a hidden toggle must not leave the colour of its loop behind.
+    void grey_unassigned_inputs();
     // Runs the assignment check over this window.
     void check_assignments();
 
@@ -88,11 +92,13 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void build_window();
     void build_slot(int k);
     void build_fixed_controls();
+    void set_focus_order();
     void start_up();
     int tw(int twips) const; // twips to pixels for this screen
     void place(QWidget *w, int left, int top, int width, int height) const;
@@ -112,7 +118,7 @@ private:
     std::array<QLabel *, 25> m_labels{};                     // [2..24]
     std::array<QLabel *, SLOT_COUNT> m_equals{};             // Label1(0..9)
     std::array<QFrame *, 2 * SLOT_COUNT> m_outlines{};       // Shape3(0..19)
-    QTextEdit *m_text1 = nullptr;
+    StatusLine *m_text1 = nullptr;
     QFrame *m_shape1 = nullptr;
     QFrame *m_shape2 = nullptr;
     QPushButton *m_read_config = nullptr;

@@ -1,5 +1,8 @@
 #include "message_dialog.h"
 
+#include "accessible_roles.h"
+
+#include <QAccessible>
 #include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -35,6 +38,7 @@ int widest_line(const QFontMetrics &metrics, const QString &text)
 MessageDialog::MessageDialog(const QString &title, const QString &text, QWidget *parent)
     : QDialog(parent)
 {
+    set_accessible_role(this, QAccessible::AlertMessage);
     setWindowTitle(title);
     setModal(true);
 
@@ -75,4 +79,12 @@ QFont MessageDialog::font_fitting(const QFont &font, const QString &text, int ro
            fitting.pointSizeF() - FONT_STEP_POINTS >= SMALLEST_FONT_POINTS)
         fitting.setPointSizeF(fitting.pointSizeF() - FONT_STEP_POINTS);
     return fitting;
+}
+
+void MessageDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // As a message box does: assistive technology reads an alert out as it appears.
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A modal box with no icon: a title, a text shown line by line and a single OK button. Unlike
-// QMessageBox it does not cap its own width, so a line of a message is never wrapped.
+// QMessageBox it does not cap its own width, so a line of a message is never wrapped; like it,
+// it is an alert to assistive technology.
 
 #include <QDialog>
 
@@ -19,6 +20,9 @@ public:
 
     // `font`, made smaller where needed so that no line of `text` is wider than `room` pixels.
     static QFont font_fitting(const QFont &font, const QString &text, int room);
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     QLabel *m_text = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 // A single-selection list whose selected position is its current row: the person can pick an
-// item but never empty the list, and focus alone never picks one.
+// item but never empty the list, and focus alone never picks one. The list that has the focus
+// is framed, so it stands out from the others, whose selections look the same.
 
 #include <QListWidget>
 

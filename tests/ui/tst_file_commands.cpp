@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -104,7 +105,6 @@ private slots:
         Session writer;
         fill(writer.form);
         // Typing stops at 12 characters; a name that long comes only from an opened file.
-        writer.form.Text(PANEL_NAME_BOX)->setMaxLength(40);
         writer.form.Text(PANEL_NAME_BOX)->setText(u"../NORTH\\PANEL: 2"_s);
         const QString file = path(u"round.olc"_s);
         QVERIFY(put_file(file, QByteArray(4096, 'x') + "\r\nsecond line\r\n"));
@@ -121,6 +121,10 @@ private slots:
         Session reader;
         reader.open(file);
         QCOMPARE(state_of(reader.form), state_of(writer.form));
+        // Typed over, the long name takes 12 characters again.
+        reader.form.Text(PANEL_NAME_BOX)->selectAll();
+        QTest::keyClicks(reader.form.Text(PANEL_NAME_BOX), u"ABCDEFGHIJKLMNOP"_s);
+        QCOMPARE(reader.form.Text(PANEL_NAME_BOX)->text(), u"ABCDEFGHIJKL"_s);
 
         // A save the disk refuses says so, names the file and leaves what was there.
         const QString nowhere = path(u"no such folder/x.olc"_s);
@@ -256,6 +260,21 @@ private slots:
                               ->isHidden(),
                          model.load.shown(k, output) && model.checked.panel.slot(k).active() ==
                                                             model.load.panel.slot(k).active());
+    }
+
+    // An open colours every list as a fresh start and the same open would: the hidden toggle an
+    // earlier open pressed is released, and its "N/A" list goes back to grey.
+    void open_colours_as_after_a_fresh_start()
+    {
+        const QString pressed = path(u"pressed.olc"_s), plain = path(u"plain.olc"_s);
+        QVERIFY(put_file(pressed, write_config_record(record_of(u"IN6=N/A.B"_s)).bytes));
+        QVERIFY(put_file(plain, write_config_record(record_of(QString())).bytes));
+        Session used, fresh;
+        used.open(pressed);
+        used.open(plain);
+        fresh.open(plain);
+        for (int n = 1; n <= LIST_COUNT; ++n)
+            QCOMPARE(Form1::background(used.form.List(n)), Form1::background(fresh.form.List(n)));
     }
 
     void open_refusals_data()

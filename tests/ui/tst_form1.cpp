@@ -2,19 +2,24 @@
 // keys do, and each edit's reactions: how a slot shows, the assignment check's boxes (with the
 // window looked at while each is open) and what they leave. And the windows as a person sees
 // them on a Linux desktop: every caption whole in the fonts the program picked, and message boxes
-// that show each line of their text as one line. Runs on an offscreen desktop 1024 pixels wide,
-// the narrowest the program is made for.
+// that show each line of their text as one line. And the window as a keyboard and a screen reader
+// work it. Runs on an offscreen desktop 1024 pixels wide, the narrowest the program is made for.
 
 #include "com_port_dialog.h"
+#include "device_commands.h"
+#include "file_commands.h"
 #include "file_texts.h"
 #include "message_dialog.h"
 #include "qt_prompts.h"
 #include "recording_prompts.h"
+#include "status_line.h"
 #include "ui_constants.h"
 #include "validation_texts.h"
+#include "window_commands.h"
 #include "window_fonts.h"
 #include "window_notation.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDebug>
@@ -171,6 +176,11 @@ QString slot_look(const Form1 &form, int k)
            colour(row[2]) + colour(row[3]) + colour(row[4]);
 }
 
+QString name_of(QObject *control)
+{
+    return QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+}
+
 } // namespace
 
 class TestForm1 : public QObject
@@ -187,7 +197,7 @@ private slots:
         m_prompts = RecordingPrompts();
         m_form = std::make_unique<Form1>(m_prompts);
         m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     }
     void cleanup() { m_form.reset(); }
 
@@ -216,7 +226,7 @@ private slots:
     }
 
     // A click picks an item and a Ctrl-click cannot empty the list; focus alone picks nothing;
-    // a click presses a LOOP; typing stops at twelve characters.
+    // a click presses a LOOP.
     void person_at_the_controls()
     {
         QListWidget *list = form().List(input_module_list(3));
@@ -228,8 +238,98 @@ private slots:
         QApplication::processEvents();
         QTest::mouseClick(form().ToggleButton(input_toggle(3)), Qt::LeftButton);
         QCOMPARE(shown(form(), u"IN3"_s), u"IN3=B-.B"_s);
-        QTest::keyClicks(form().Text(ui::PANEL_NAME_BOX), u"ABCDEFGHIJKLMNOP"_s);
-        QCOMPARE(form().Text(ui::PANEL_NAME_BOX)->text(), u"ABCDEFGHIJKL"_s);
+    }
+
+    // What a screen reader is told: every control of the window and of COM PORT SETTINGS by a name
+    // of its own, each LOOP toggle with its loop, the status as a notification, a box as an alert.
+    // Tab goes in reading order: the open rows, the name box, the four buttons, the status.
+    void screen_reader_and_tab_order()
+    {
+        ComPortDialog dialog(m_form.get());
+        QSet<QString> names;
+        for (QWidget *w : form().findChildren<QWidget *>() + dialog.findChildren<QWidget *>())
+            names << (w->focusPolicy() & Qt::TabFocus ? name_of(w) : u"-"_s);
+        QCOMPARE(names.size(), 89 + 1);
+        QVERIFY(!names.contains(QString()) &&
+                names.contains(QSet<QString>{
+                    u"IN-3 module"_s, u"IN-3 channel"_s, u"OUT-3 channel"_s, u"IN-3 loop"_s,
+                    u"OUT-3 designation"_s, u"DATA CONVERTER NAME"_s, u"COM port"_s, u"Status"_s}));
+        for (int n = 1; n <= TOGGLE_COUNT; ++n) // the Return row below presses one
+            QVERIFY(form().ToggleButton(n)->accessibleDescription().startsWith(u"DATA-A, "_s));
+        form().show_status(u"STATUS"_s, ui::YELLOW);
+        QAccessibleInterface *notification = QAccessible::queryAccessibleInterface(
+            qobject_cast<StatusLine *>(form().Text1())->announcer());
+        QCOMPARE(notification->role(), QAccessible::Notification);
+        QTRY_COMPARE(notification->child(0)->text(QAccessible::Name), u"STATUS"_s);
+        MessageDialog box(u"TITLE"_s, u"TEXT"_s);
+        QCOMPARE(QAccessible::queryAccessibleInterface(&box)->role(), QAccessible::AlertMessage);
+
+        QStringList order;
+        for (int k = 1; k <= SLOT_COUNT; ++k) {
+            form().set_list_position(input_module_list(k), qint16(k));
+            order << u"IN-%1 loop,IN-%1 module,IN-%1 channel,IN-%1 designation,OUT-%1 module,"
+                     u"OUT-%1 channel,OUT-%1 loop,OUT-%1 designation"_s.arg(k)
+                         .split(u',');
+        }
+        order << u"DATA CONVERTER NAME"_s << ui::READ_FILE_CAPTION << ui::WRITE_FILE_CAPTION
+              << ui::READ_CONFIG_CAPTION << ui::WRITE_CONFIG_CAPTION << u"Status"_s;
+        form().ToggleButton(1)->setFocus(Qt::TabFocusReason);
+        QStringList tabbed;
+        while (tabbed.size() < order.size()) {
+            tabbed << name_of(QApplication::focusWidget());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(tabbed, order);
+        QCOMPARE(QApplication::focusWidget(), form().ToggleButton(1)); // and round again
+    }
+
+    // Each shortcut, and Return on a focused button or LOOP, reaches what a click reaches: the
+    // first thing the window then shows.
+    void keys_reach_commands_data()
+    {
+        QTest::addColumn<QString>("focus"); // the control that has the focus; any when empty
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("reached");
+        QTest::newRow("open") << QString() << QKeySequence(QKeySequence::Open) << u"open dialog"_s;
+        QTest::newRow("save, in a text box")
+            << u"IN-1 designation"_s << QKeySequence(QKeySequence::Save) << u"save dialog"_s;
+        QTest::newRow("read") << QString() << QKeySequence(u"Ctrl+Shift+R"_s) << ui::STARTING_READ;
+        QTest::newRow("write") << QString() << QKeySequence(u"Ctrl+Shift+W"_s)
+                               << ui::STARTING_WRITE;
+        QTest::newRow("COM PORT SETTINGS")
+            << QString() << QKeySequence(u"Ctrl+Shift+P"_s) << u"COM PORT SETTINGS"_s;
+        QTest::newRow("Return on a button")
+            << ui::WRITE_FILE_CAPTION << QKeySequence(Qt::Key_Return) << u"save dialog"_s;
+        QTest::newRow("Return on a LOOP") << u"IN-1 loop"_s << QKeySequence(Qt::Key_Return)
+                                          << u"DATA-B, CLICK TO CHANGE IN-1 LOOP"_s;
+    }
+    void keys_reach_commands()
+    {
+        QFETCH(QString, focus);
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, reached);
+        DeviceCommands device(form());
+        FileCommands files(form());
+        connect_window_commands(form(), device, files);
+        device.set_port_name_map([](qint16) { return u"/nonexistent/COM1"_s; });
+        edit(form(), u"IN1=A1 OUT1=B1"_s);
+        form().Text(ui::PANEL_NAME_BOX)->setText(u"NORTH"_s);
+        QStringList shown; // status texts, and the LOOP's state
+        connect(form().Text1(), &QTextEdit::textChanged, this,
+                [&] { shown << form().status_text(); });
+        connect(form().ToggleButton(1), &QPushButton::toggled, this,
+                [&] { shown << form().ToggleButton(1)->accessibleDescription(); });
+        const auto seen = [&] {
+            if (!m_prompts.file_requests.isEmpty())
+                return m_prompts.file_requests[0].save ? u"save dialog"_s : u"open dialog"_s;
+            return device.dialog() ? device.dialog()->windowTitle() : shown.value(0);
+        };
+        for (QWidget *w : form().findChildren<QWidget *>())
+            if (!focus.isEmpty() && name_of(w) == focus)
+                w->setFocus();
+        QTest::keySequence(QApplication::focusWidget(), keys);
+        QTRY_COMPARE(seen(), reached);
+        QTRY_VERIFY(!device.running());
     }
 
     void edits_data()
@@ -333,8 +433,9 @@ private slots:
         int checked = 0;
         for (const QWidget *w :
              form().centralWidget()->findChildren<QWidget *>() + dialog.findChildren<QWidget *>()) {
+            // The status line's announcer draws nothing.
             const std::optional<QString> fault = caption_fault(w);
-            if (!fault)
+            if (!fault || w->parent() == qobject_cast<StatusLine *>(form().Text1())->announcer())
                 continue;
             ++checked;
             QVERIFY2(w->isVisible(), qPrintable(QDebug::toString(w)));
