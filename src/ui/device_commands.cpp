@@ -193,8 +193,11 @@ void DeviceCommands::on_finished(const SessionResult &result)
     const bool read = result.kind == SessionKind::Read;
     switch (result.outcome) {
     case SessionOutcome::Success:
-        if (read)
+        if (read) {
             m_form.apply_loops(read_panel(result.image));
+            // Releasing a hidden toggle recolours its list; an "N/A" input stays grey.
+            m_form.grey_unassigned_inputs();
+        }
         report(read ? ui::READ_SUCCESSFUL : ui::PROGRAMMED, true);
         break;
     case SessionOutcome::NoAnswer:

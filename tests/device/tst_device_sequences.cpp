@@ -131,6 +131,20 @@ private slots:
                 m_history.append(text);
         });
     }
+
+    // A read greys every "N/A" input, whatever an earlier read did to its hidden toggle.
+    void read_greys_unassigned_inputs()
+    {
+        for (const QString &held : {u"IN1=B3 OUT1=C2 L=32,0,0,0"_s, u"IN1=B3 OUT1=C2"_s}) {
+            const QList<int> bytes = bytes_of(held);
+            for (int address = 0; address < CONFIGURATION_BYTES; ++address)
+                core().set_byte(address, quint8(bytes[address]));
+            use_port(1);
+            run(true);
+        }
+        QCOMPARE(Form1::background(m_form->List(input_module_list(6))),
+                 Form1::background(m_form->List(input_module_list(7))));
+    }
     void cleanup()
     {
         m_files.reset();
