@@ -1,17 +1,28 @@
 // The module session on real lines: a pseudo-terminal with the emulated module on the far end,
 // and the same line through the real ser2net on 127.0.0.1, raw and with serial port control;
-// and each way a network port ends a run, in the words the person at the program reads.
+// each way a network port ends a run, in the words the person at the program reads, also against
+// peers that flood, refuse or hang up; and a name server that never answers.
 
 #include "any_port_link.h"
+#include "line_trace.h"
 #include "link_texts.h"
 #include "module_server.h"
 #include "module_session.h"
 #include "ser2net_server.h"
 #include "tick_timer.h"
 
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <arpa/inet.h>
+#include <net/if.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace device;
 using namespace std::chrono_literals;
@@ -34,8 +45,6 @@ enum class Far {
     Nothing,   // a port nobody listens on
     NoHost,    // a host name that cannot be found
     FullQueue, // a listener whose queue is full: no connection ever completes
-    NoComPort, // a telnet server that refuses serial port control
-    Mute,      // a telnet server that accepts and never says a word
 };
 
 // What a write stores, with NUL, CR and 255, which a telnet connection or a terminal could take
@@ -44,8 +53,6 @@ const QList<int> IMAGE{13,  0, 160, 12, 23, 45, 67, 89, 101, 123, 13, 0,
                        159, 1, 2,   3,  4,  5,  6,  7,  255, 13,  0,  255};
 const QList<int> BEFORE{10, 11, 12, 13, 14, 15, 16, 17, 18,  19, 80,  81,
                         82, 83, 84, 85, 86, 87, 88, 89, 255, 3,  170, 2};
-// IAC DO BINARY, IAC WILL BINARY, IAC DONT COM-PORT
-const QByteArray NO_COM_PORT = QByteArray::fromHex("fffd00fffb00fffe2c");
 
 // A run ends with `outcome` after `done` bytes and as many exchanges as the module counts; a
 // port failure for `reason` (%1 the host, %2 the port; any words for the pseudo-terminal).
@@ -93,15 +100,9 @@ struct Bench {
         QTcpServer &listener = server.emplace();
         listener.setListenBacklogSize(0);
         listener.listen(QHostAddress::LocalHost);
-        const bool telnet = far == Far::NoComPort || far == Far::Mute;
-        const QString name = QStringLiteral("%1://127.0.0.1:%2")
-                                 .arg(telnet ? QStringLiteral("rfc2217") : QStringLiteral("tcp"))
-                                 .arg(listener.serverPort());
+        const QString name = u"tcp://127.0.0.1:%1"_s.arg(listener.serverPort());
         if (far == Far::Nothing)
             listener.close();
-        if (far == Far::NoComPort)
-            QObject::connect(&listener, &QTcpServer::newConnection, &listener,
-                             [&listener] { listener.nextPendingConnection()->write(NO_COM_PORT); });
         if (far == Far::FullQueue) {
             listener.pauseAccepting();
             filler.emplace().connectToHost(QHostAddress::LocalHost, listener.serverPort());
@@ -112,8 +113,101 @@ struct Bench {
     }
 };
 
+// A peer played by the test: on connection it says `hello`, then sends `flood` again and again
+// (up to FLOOD_LIMIT bytes); to the first "A" it reads it says `answer` and ends as told. One
+// that does not read leaves all the run sends unread.
+enum class End { Stay, Close, Reset };
+struct Peer {
+    bool rfc2217;
+    QByteArray hello, flood = {}, answer = {};
+    End end = End::Stay;
+    bool reads = true;
+};
+constexpr qint64 FLOOD_LIMIT = 64 << 20;
+constexpr qsizetype FLOOD_CHUNK = 64 << 10;
+
+struct Hostile {
+    Peer peer;
+    Outcome outcome;
+    QString reason; // %1 the host, %2 the port, %3 the same port named as the other kind
+    PortFault fault = PortFault::None;
+};
+
+void serve(QTcpServer &server, const Peer &peer)
+{
+    // A small receive buffer, so that a peer that never reads is soon full.
+    const int small = FLOOD_CHUNK;
+    ::setsockopt(int(server.socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    QObject::connect(&server, &QTcpServer::newConnection, &server, [&server, peer] {
+        QTcpSocket *socket = server.nextPendingConnection();
+        auto flooded = std::make_shared<qint64>(0);
+        const auto flood = [socket, peer, flooded] {
+            if (peer.flood.isEmpty() || *flooded >= FLOOD_LIMIT || socket->bytesToWrite() > 0)
+                return;
+            *flooded += FLOOD_CHUNK;
+            socket->write(peer.flood.repeated(FLOOD_CHUNK / peer.flood.size()));
+        };
+        QObject::connect(socket, &QTcpSocket::bytesWritten, socket, flood);
+        if (!peer.reads)
+            socket->setReadBufferSize(1);
+        else
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, peer] {
+                if (!socket->readAll().contains(ATTENTION))
+                    return;
+                socket->write(peer.answer);
+                socket->flush();
+                const linger hard{1, 0}; // closing then resets the connection
+                if (peer.end == End::Reset)
+                    ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard,
+                                 sizeof hard);
+                if (peer.end != End::Stay)
+                    socket->abort();
+            });
+        socket->write(peer.hello);
+        flood();
+    });
+}
+
+// A name server on 127.0.0.1 of a network of the test's own that never answers: the system's
+// resolver waits for it a minute.
+constexpr char SILENT_NAME_SERVER[] = "CONVERTER_TEST_SILENT_NAME_SERVER";
+const QByteArray SILENT_RESOLVER = "nameserver 127.0.0.1\noptions timeout:30 attempts:2\n";
+constexpr quint16 NAME_SERVER_PORT = 53;
+const QString UNRESOLVABLE = u"tcp://module-7.plant:2000"_s;
+// The run gives up after 5 s; a process that lives three times as long waits for the resolver.
+constexpr int CHILD_LIMIT_MS = 15000;
+
+bool loopback_up()
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ifreq request{};
+    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+    bool up = ::ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+    request.ifr_flags = short(request.ifr_flags | IFF_UP);
+    up = up && ::ioctl(fd, SIOCSIFFLAGS, &request) == 0;
+    ::close(fd);
+    return up;
+}
+
+// A spy's wait runs the event loop without pauses, as the programs do: a flood is read at full
+// speed.
+SessionResult probe(const QString &name, bool stop = false)
+{
+    AnyPortLink link;
+    TickTimer timer;
+    ModuleSession session(link, timer);
+    QSignalSpy finished(&session, &ModuleSession::finished);
+    session.probe(name, false);
+    if (stop)
+        session.abort();
+    if (finished.isEmpty() && !finished.wait(RUN_TIMEOUT_MS))
+        qFatal("the run does not end");
+    return finished.first().first().value<SessionResult>();
+}
+
 } // namespace
 Q_DECLARE_METATYPE(Row)
+Q_DECLARE_METATYPE(Hostile)
 
 class TestModuleSession : public QObject
 {
@@ -142,15 +236,11 @@ private slots:
         row("raw", {Far::Raw, WRITE, {}, Success, 24, 50});
         row("rfc2217", {Far::Rfc2217, WRITE, {}, Success, 24, 50});
         // Gone while the run paces after the fourth byte.
-        row("server killed", {Far::Rfc2217, WRITE, {}, PortFailure, 4, 10, CONNECTION_CLOSED, 4});
+        row("server killed", {Far::Rfc2217, WRITE, {}, PortFailure, 4, 10, SERVER_CLOSED, 4});
         row("refused", {Far::Nothing, READ, {}, PortFailure, 0, 0, CONNECTION_REFUSED});
-        row("no such host", {Far::NoHost, READ, {}, PortFailure, 0, 0, HOST_NOT_FOUND});
+        row("no such host", {Far::NoHost, READ, {}, PortFailure, 0, 0, UNKNOWN_HOST});
         row("never connects", {Far::FullQueue, READ, {}, PortFailure, 0, 0,
                                in_seconds(NO_CONNECTION_IN_TIME, CONNECT_TIME_LIMIT)});
-        row("no serial port control",
-            {Far::NoComPort, READ, {}, PortFailure, 0, 0, REFUSED_COM_PORT});
-        row("never agrees", {Far::Mute, READ, {}, PortFailure, 0, 0,
-                             in_seconds(NO_AGREEMENT_IN_TIME, NEGOTIATION_TIME_LIMIT)});
         // clang-format on
     }
 
@@ -201,6 +291,124 @@ private slots:
         const int stored = r.read ? 0 : r.done;
         QCOMPARE(held.mid(0, stored), IMAGE.mid(0, stored));
         QCOMPARE(held.mid(stored + 1), BEFORE.mid(stored + 1));
+    }
+
+    void hostile_peers_data()
+    {
+        QTest::addColumn<Hostile>("h");
+        const auto row = [](const char *name, const Hostile &h) { QTest::newRow(name) << h; };
+        const auto hex = [](const char *text) { return QByteArray::fromHex(text); };
+        // IAC DO BINARY, IAC WILL BINARY, IAC DO COM-PORT, and every line setting confirmed
+        const QByteArray agrees = hex("fffd00 fffb00 fffd2c fffa2c6500002580fff0 fffa2c6608fff0 "
+                                      "fffa2c6701fff0 fffa2c6801fff0 fffa2c6901fff0");
+        const QByteArray request = hex("fffbc8"); // IAC WILL 200: declined each time
+        const auto hint = [](const QString &reason) { return NO_TELNET_HINT.arg(reason, u"%3"_s); };
+        const QString too_much =
+            TOO_MUCH_BEFORE_AGREEMENT.arg(u"%1"_s, u"%2"_s, QString::number(AGREEMENT_INPUT_LIMIT));
+        const bool TCP = false, TELNET = true;
+        using enum Outcome;
+        using F = PortFault;
+        // clang-format off
+        row("raw port greets in telnet", {{TCP, hex("fffb03")}, PortFailure, TELNET_ON_RAW_PORT,
+                                          F::Lost});
+        row("telnet port streams plain bytes", {{TELNET, {}, "x"}, PortFailure,
+                                                hint(too_much), F::Unreachable});
+        row("telnet port never says a word",
+            {{TELNET, {}}, PortFailure,
+             hint(in_seconds(NO_AGREEMENT_IN_TIME, NEGOTIATION_TIME_LIMIT)), F::Unreachable});
+        row("telnet requests before agreeing", {{TELNET, {}, request}, PortFailure, too_much,
+                                                F::Unreachable});
+        row("DONT COM-PORT", {{TELNET, hex("fffd00 fffb00 fffe2c")}, PortFailure,
+                              REFUSED_COM_PORT, F::Unreachable});
+        row("WONT COM-PORT", {{TELNET, hex("fffd00 fffb00 fffc2c")}, PortFailure,
+                              REFUSED_COM_PORT, F::Unreachable});
+        row("binary stopped at the A", {{TELNET, agrees, {}, hex("fffc00")}, PortFailure,
+                                        BINARY_STOPPED, F::Lost});
+        row("closed at the A", {{TCP, {}, {}, {}, End::Close}, PortFailure, SERVER_CLOSED,
+                                F::Lost});
+        row("reset at the A", {{TCP, {}, {}, {}, End::Reset}, PortFailure, CONNECTION_RESET,
+                               F::Lost});
+        row("requests, never reads", {{TELNET, agrees, request, {}, End::Stay, false},
+                                      PortFailure, NOT_READING, F::Lost});
+        row("a megabyte for the A", {{TCP, {}, {}, QByteArray(1 << 20, 'A')}, NoAnswer});
+        // clang-format on
+    }
+
+    // Each fails in its own words and holds no more than its bounds.
+    void hostile_peers()
+    {
+        QFETCH(Hostile, h);
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        serve(server, h.peer);
+        const QString port = QString::number(server.serverPort());
+        const auto name = [&](bool telnet) {
+            return (telnet ? u"rfc2217://127.0.0.1:"_s : u"tcp://127.0.0.1:"_s) + port;
+        };
+        const SessionResult result = probe(name(h.peer.rfc2217));
+        QCOMPARE(result.outcome, h.outcome);
+        QCOMPARE(result.reason, QString(h.reason)
+                                    .replace(u"%1"_s, u"127.0.0.1"_s)
+                                    .replace(u"%2"_s, port)
+                                    .replace(u"%3"_s, name(!h.peer.rfc2217)));
+        QCOMPARE(result.fault, h.fault);
+        QCOMPARE(result.step,
+                 h.fault == PortFault::Unreachable ? SessionStep::Open : SessionStep::Handshake);
+        QVERIFY(result.received.size() <= 2 * INPUT_BACKLOG_LIMIT);
+    }
+
+    void lookup_in_silence_data()
+    {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("at the limit") << false;
+        QTest::newRow("stopped") << true;
+    }
+
+    // A name that the name server never answers ends the run at the connect limit or when it
+    // is stopped, and the process with it: in a network and a mount namespace of its own, where
+    // the resolver asks a silent name server. The test runs itself there.
+    void lookup_in_silence()
+    {
+        QFETCH(bool, stop);
+        if (qEnvironmentVariableIsSet(SILENT_NAME_SERVER)) {
+            QVERIFY(loopback_up());
+            // Open until the process ends, so that the resolver never hears that nobody answers.
+            const int name_server = ::socket(AF_INET, SOCK_DGRAM, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(NAME_SERVER_PORT);
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            QVERIFY(::bind(name_server, reinterpret_cast<sockaddr *>(&address), sizeof address) ==
+                    0);
+            const SessionResult result = probe(UNRESOLVABLE, stop);
+            QCOMPARE(result.outcome, stop ? Outcome::Aborted : Outcome::PortFailure);
+            if (!stop)
+                QCOMPARE(result.reason, NAME_NOT_RESOLVED_IN_TIME.arg(u"module-7.plant"_s)
+                                            .arg(CONNECT_TIME_LIMIT.count() / 1000));
+            return;
+        }
+        QTemporaryDir folder;
+        QFile resolver(folder.filePath(u"resolv.conf"_s));
+        QVERIFY(resolver.open(QIODevice::WriteOnly) && resolver.write(SILENT_RESOLVER) > 0);
+        resolver.close();
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(SILENT_NAME_SERVER), u"1"_s);
+        child.setProcessEnvironment(environment);
+        child.start(u"unshare"_s,
+                    {u"-rmn"_s, u"sh"_s, u"-c"_s,
+                     u"mount --bind \"$0\" /etc/resolv.conf || exit 77; exec \"$@\""_s,
+                     resolver.fileName(), QCoreApplication::applicationFilePath(),
+                     u"lookup_in_silence:"_s + QString::fromUtf8(QTest::currentDataTag())});
+        QVERIFY(child.waitForStarted());
+        const bool ended = child.waitForFinished(CHILD_LIMIT_MS);
+        if (!ended)
+            child.kill();
+        const QByteArray output = child.readAll();
+        if (ended && (child.exitCode() == 77 || output.startsWith("unshare:")))
+            QSKIP("no network and mount namespace of our own here");
+        QVERIFY2(ended, "the process waits for the name server");
+        QVERIFY2(child.exitCode() == 0, output.constData());
     }
 };
 
