@@ -1,6 +1,8 @@
 // Resident memory of a run against network peers that try to make the program hold on to what
 // they send: a server streaming data while the line is to be agreed, one that floods telnet
-// requests and never reads the answers, and a raw port that answers "A" with a megabyte. Each peer
+// requests and never reads the answers (before and after agreeing), one that agrees and then
+// streams, a raw port that answers "A" with a megabyte, and one that acknowledges "A" and then
+// streams while the run waits before its next frame. Each peer
 // is a process of its own on 127.0.0.1 that stops when the run hangs up; the traffic log is on,
 // written to /dev/null. Prints the memory before the run, its peak, and how the run ended.
 
@@ -30,6 +32,7 @@ constexpr unsigned PEER_LIFETIME_S = 30;
 constexpr std::size_t CHUNK = 64 * 1024;
 constexpr std::size_t MEGABYTE = 1024 * 1024;
 constexpr double KIB_PER_MB = 1024.0;
+constexpr useconds_t ACKNOWLEDGEMENT_ALONE_US = 20000;
 // IAC WILL 200: an option nobody has, which the program declines each time.
 constexpr char REQUEST[] = "\xff\xfb\xc8";
 constexpr std::size_t REQUEST_LENGTH = sizeof REQUEST - 1;
@@ -40,7 +43,7 @@ constexpr char AGREEMENT[] = "\xff\xfd\x00\xff\xfb\x00\xff\xfd\x2c"
                              "\xff\xfa\x2c\x66\x08\xff\xf0\xff\xfa\x2c\x67\x01\xff\xf0"
                              "\xff\xfa\x2c\x68\x01\xff\xf0\xff\xfa\x2c\x69\x01\xff\xf0";
 
-enum class Peer { Stream, Requests, AgreedRequests, AgreedStream, Megabyte };
+enum class Peer { Stream, Requests, AgreedRequests, AgreedStream, Megabyte, AcknowledgedStream };
 
 struct Case {
     const char *label;
@@ -72,6 +75,15 @@ bool write_all(int fd, const std::string &bytes)
     case Peer::AgreedRequests:
     case Peer::AgreedStream:
         while (write_all(fd, chunk)) {
+        }
+        break;
+    case Peer::AcknowledgedStream:
+        // The acknowledgement alone first, so that the handshake holds; then data while the run
+        // waits before its next frame.
+        if (::recv(fd, &byte, 1, 0) == 1 && write_all(fd, "D000D")) {
+            ::usleep(ACKNOWLEDGEMENT_ALONE_US);
+            while (write_all(fd, chunk)) {
+            }
         }
         break;
     case Peer::Megabyte:
@@ -135,10 +147,10 @@ int run_case(const Case &c)
                       .arg(ntohs(address.sin_port)),
                   false);
     loop.exec();
-    const QString ending = result.outcome == SessionOutcome::PortFailure
-                               ? result.reason
-                               : QStringLiteral("no answer, %1 characters quoted")
-                                     .arg(frame_text(result.received).size());
+    const QString ending = result.outcome == SessionOutcome::PortFailure ? result.reason
+                           : result.succeeded() ? QStringLiteral("handshake answered")
+                                                : QStringLiteral("no answer, %1 characters quoted")
+                                                      .arg(frame_text(result.received).size());
     std::printf("%-34s before %6.1f MB, peak %7.1f MB: %s\n", c.label, before, memory_mb("VmHWM:"),
                 qPrintable(ending));
     ::kill(child, SIGKILL);
@@ -156,6 +168,7 @@ int main(int argc, char *argv[])
         {"agrees, then requests (rfc2217)", Peer::AgreedRequests, "rfc2217"},
         {"agrees, then streams (rfc2217)", Peer::AgreedStream, "rfc2217"},
         {"a megabyte for A (tcp)", Peer::Megabyte, "tcp"},
+        {"acknowledges, then streams (tcp)", Peer::AcknowledgedStream, "tcp"},
     };
     // Each case in a process of its own, so that each peak is its own.
     if (argc == 2)
