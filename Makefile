@@ -39,7 +39,7 @@ screenshot: build
 	@xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD_DIR)/bin/converter-screenshot $(SHOTS_DIR)
 	@echo "Screenshots written to $(abspath $(SHOTS_DIR))/"
 
-# Both libFuzzer targets, FUZZ_SECONDS each (default 300), in build-fuzz/ with clang.
+# The three libFuzzer targets, FUZZ_SECONDS each (default 300), in build-fuzz/ with clang.
 fuzz: setup
 	@scripts/fuzz.sh
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the two libFuzzer targets with clang (AddressSanitizer and UndefinedBehaviorSanitizer on)
-# and runs each for FUZZ_SECONDS: the record reader on file bytes, and the module session on the
-# module's side of the line. New inputs go to build-fuzz/corpus-<target>; the committed corpora
-# are read as seeds. A finding stops its run and leaves a crash-* file in the current folder.
+# Builds the three libFuzzer targets with clang (AddressSanitizer and UndefinedBehaviorSanitizer
+# on) and runs each for FUZZ_SECONDS: the record reader on file bytes, the module session on the
+# module's side of the line, and the telnet side of a network port on what a server sends. New
+# inputs go to build-fuzz/corpus-<target>; the committed corpora are read as seeds. A finding
+# stops its run and leaves a crash-* file in the current folder.
 set -euo pipefail
 
 seconds="${FUZZ_SECONDS:-300}"
@@ -26,7 +27,7 @@ fi
 if [ ! -f "$dir/build.ninja" ]; then
   CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFUZZ=ON >/dev/null
 fi
-cmake --build "$dir" --target fuzz_config_record fuzz_module_session
+cmake --build "$dir" --target fuzz_config_record fuzz_module_session fuzz_telnet_codec
 
 run() {
   local target=$1 seeds=$2
@@ -39,3 +40,4 @@ run() {
 
 run fuzz_config_record tests/files/fuzz/corpus -dict=tests/files/fuzz/record.dict
 run fuzz_module_session tests/device/fuzz/corpus -max_len=1024
+run fuzz_telnet_codec tests/device/fuzz/telnet_corpus -max_len=4096

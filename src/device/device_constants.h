@@ -34,6 +34,20 @@ constexpr qint32 BAUD_RATE = 9600;
 constexpr milliseconds CONNECT_TIME_LIMIT{5000};
 constexpr milliseconds NEGOTIATION_TIME_LIMIT{3000};
 
+// What a network peer can make the program hold. A module's 9600-baud line brings under 2 KiB in
+// the longest reply wait, and agreeing on the line takes a few hundred bytes.
+// Bytes a server may send before the line is agreed; more is a failure.
+constexpr qsizetype AGREEMENT_INPUT_LIMIT = 4096;
+// Bytes the socket buffers, and bytes received and not yet taken by the run beyond which the
+// socket is left unread (so at most twice this in all): a flooding server waits instead of
+// filling memory.
+constexpr qsizetype INPUT_BACKLOG_LIMIT = 4096;
+// The system's send buffer, and bytes sent that it has not taken yet: more, and the server is
+// not reading.
+constexpr qsizetype SEND_BACKLOG_LIMIT = 4096;
+// Bytes of a frame or a reply quoted in a message or the traffic log; the rest are counted.
+constexpr qsizetype QUOTE_LIMIT = 64;
+
 // Port numbers a window user can choose, and the one every run starts on.
 constexpr qint16 FIRST_PORT = 1;
 constexpr qint16 LAST_PORT = 5;

@@ -17,6 +17,7 @@ protected:
     bool agreed() const override { return m_codec.ready(); }
     QByteArray decode(const QByteArray &piece) override;
     QByteArray encode(const QByteArray &bytes) override { return TelnetCodec::escape(bytes); }
+    QString explained(const QString &reason) const override;
 
 private:
     TelnetCodec m_codec;

@@ -99,6 +99,7 @@ TelnetCodec::Output TelnetCodec::feed(QByteArrayView input)
             break;
         case State::Command:
             m_state = State::Data;
+            m_heard_telnet = m_heard_telnet || byte != IAC;
             if (byte == IAC) {
                 out.data += c;
             } else if (byte >= WILL) {
@@ -146,6 +147,8 @@ void TelnetCodec::negotiate(quint8 verb, quint8 option, QByteArray &reply)
     const quint8 decline = ours ? WONT : DONT;
     if (enable && !supported) {
         reply += bytes({IAC, decline, option});
+        if (!ours)
+            state.declined = true;
     } else if (enable && !on) {
         on = true;
         if (!asked)
@@ -160,9 +163,10 @@ void TelnetCodec::negotiate(quint8 verb, quint8 option, QByteArray &reply)
         if (on)
             reply += bytes({IAC, decline, option});
         on = false;
+        // A WONT for serial port control refuses it as a DONT does, unless it answers our DONT.
         if (option == BINARY)
             refuse(Refusal::Binary);
-        else if (ours && option == COM_PORT)
+        else if (option == COM_PORT && (ours || !state.declined))
             refuse(Refusal::ComPort);
     }
     asked = false;
@@ -200,6 +204,14 @@ QByteArray TelnetCodec::escape(QByteArrayView data)
             out += c;
     }
     return out;
+}
+
+bool TelnetCodec::is_negotiation(QByteArrayView start)
+{
+    if (start.size() < NEGOTIATION_START || static_cast<quint8>(start[0]) != IAC)
+        return false;
+    const auto command = static_cast<quint8>(start[1]);
+    return command == SB || (command >= WILL && command != IAC);
 }
 
 bool TelnetCodec::ready() const

@@ -25,16 +25,23 @@ public:
     Output feed(QByteArrayView bytes);
     // The module's bytes as they must go on the wire.
     static QByteArray escape(QByteArrayView data);
+    // Whether the first NEGOTIATION_START bytes of a connection open a telnet negotiation: a
+    // raw port's module never starts that way.
+    static constexpr qsizetype NEGOTIATION_START = 2;
+    static bool is_negotiation(QByteArrayView start);
 
     // Binary both ways, serial port control agreed, and every line setting confirmed as asked.
     bool ready() const;
     Refusal refusal() const { return m_refusal; }
+    // The server has sent at least one telnet command: it is no raw port.
+    bool heard_telnet() const { return m_heard_telnet; }
 
 private:
     enum class State { Data, Command, Option, Sub, SubCommand };
     struct Option {
         bool local = false, local_asked = false;   // this side does it (WILL)
         bool remote = false, remote_asked = false; // the server does it (DO)
+        bool declined = false; // the server offered it and was told no: its WONT only agrees
     };
 
     void negotiate(quint8 verb, quint8 option, QByteArray &reply);
@@ -48,4 +55,5 @@ private:
     // Line settings sent and not yet confirmed, one bit each.
     unsigned m_unconfirmed = 0;
     Refusal m_refusal = Refusal::None;
+    bool m_heard_telnet = false;
 };

@@ -1,8 +1,11 @@
 // What the device library reads from text and bytes: COM n to a device name, in a device folder
 // of the test's own; the names of network ports; reply values as the general numeric parse reads
-// them; and the telnet side of a network port, in hex. The frames themselves meet the emulated
-// module, written apart from them, in every run.
+// them; the telnet side of a network port, in hex and over the telnet fuzzer's corpus; and how
+// bytes are quoted. The frames themselves meet the emulated module, written apart from them, in
+// every run.
 
+#include "device_constants.h"
+#include "frame_text.h"
 #include "frames.h"
 #include "port_names.h"
 #include "telnet_codec.h"
@@ -15,6 +18,9 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+
+// The telnet fuzzer's entry point: it aborts on a broken promise.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
 class TestDeviceParsing : public QObject
 {
@@ -81,8 +87,8 @@ private slots:
         QTEST(u"%1 %2:%3"_s.arg(scheme, address.host).arg(address.port), "address");
     }
 
-    // What the server sends after our opening, fed whole and byte by byte: the module's bytes
-    // that come out, what is answered, and how the negotiation stands.
+    // What the server sends after our opening: the module's bytes that come out, what is
+    // answered, and how the negotiation stands. The same in pieces: see telnet_corpus.
     void telnet_data()
     {
         QTest::addColumn<QByteArray>("server");
@@ -115,7 +121,11 @@ private slots:
             hex("00 0d ffff 41") + yes + hex("fff1 fffa18ffff01fff0") + agreed + hex("31"),
             "000dff4131", settings, R::None, true);
         row("WONT BINARY", hex("fffc00"), "", {}, R::Binary, false);
-        row("DONT COM-PORT", hex("fffd00 fffb00 fffe2c"), "", {}, R::ComPort, false);
+        // A WONT refuses serial port control as DONT does (see the network runs), except as the
+        // answer to our DONT for the server's offer.
+        row("WONT COM-PORT", hex("fffc2c"), "", {}, R::ComPort, false);
+        row("WILL COM-PORT declined, then WONT", yes + hex("fffb2c fffc2c") + agreed, "",
+            settings + hex("fffe2c"), R::None, true);
         // SET-BAUDRATE answered 19200
         row("the line at another speed", yes + hex("fffa2c6500004b00fff0") + agreed.mid(10), "",
             settings, R::LineSettings, false);
@@ -124,25 +134,36 @@ private slots:
     void telnet()
     {
         QFETCH(QByteArray, server);
-        QFETCH(QByteArray, data);
-        QFETCH(QByteArray, reply);
-        QFETCH(TelnetCodec::Refusal, refusal);
-        QFETCH(bool, ready);
-        for (const qsizetype piece : {server.size(), qsizetype(1)}) {
-            TelnetCodec codec;
-            // WILL BINARY, DO BINARY, WILL COM-PORT
-            QCOMPARE(codec.start().toHex(' '), QByteArray("ff fb 00 ff fd 00 ff fb 2c"));
-            TelnetCodec::Output out;
-            for (qsizetype at = 0; at < server.size(); at += piece) {
-                const TelnetCodec::Output next = codec.feed(server.mid(at, piece));
-                out.data += next.data;
-                out.reply += next.reply;
-            }
-            QCOMPARE(out.data.toHex(' '), data.toHex(' '));
-            QCOMPARE(out.reply.toHex(' '), reply.toHex(' '));
-            QCOMPARE(codec.refusal(), refusal);
-            QCOMPARE(codec.ready(), ready);
+        TelnetCodec codec;
+        // WILL BINARY, DO BINARY, WILL COM-PORT
+        QCOMPARE(codec.start().toHex(' '), QByteArray("ff fb 00 ff fd 00 ff fb 2c"));
+        const TelnetCodec::Output out = codec.feed(server);
+        QTEST(out.data, "data");
+        QTEST(out.reply, "reply");
+        QTEST(codec.refusal(), "refusal");
+        QTEST(codec.ready(), "ready");
+    }
+
+    // Every stream the fuzzer kept: the same in pieces, escaped data back as itself.
+    void telnet_corpus()
+    {
+        const QDir corpus(QStringLiteral(TELNET_CORPUS));
+        QVERIFY(!corpus.isEmpty(QDir::Files));
+        for (const QString &name : corpus.entryList(QDir::Files)) {
+            QFile file(corpus.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray stream = file.readAll();
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(stream.data()),
+                                   size_t(stream.size()));
         }
+    }
+
+    // Up to the limit whole; past it, the first bytes and how many more.
+    void quotes()
+    {
+        const QString whole = frame_text(QByteArray(device::QUOTE_LIMIT, 'A'));
+        QVERIFY(whole.endsWith(u"AA|"_s));
+        QCOMPARE(frame_text(QByteArray(1 << 20, 'A')), whole + u" (1048512 more bytes)"_s);
     }
 
     // The value divided by ten, rounded half to even; none for a reply that does not start with a
