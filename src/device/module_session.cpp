@@ -2,6 +2,7 @@
 
 #include "device_constants.h"
 #include "frames.h"
+#include "port_names.h"
 
 #include <algorithm>
 
@@ -63,6 +64,7 @@ bool ModuleSession::start(SessionKind kind, const QString &device)
     ++m_run;
     m_result = SessionResult{};
     m_result.kind = kind;
+    m_result.network = port_address(device).scheme != PortScheme::Serial;
     if (kind != SessionKind::Probe)
         m_attention_sends = ATTENTION_SENDS;
     m_cell = 0;

@@ -66,6 +66,7 @@ struct SessionResult {
     qint16 address = -1;                        // the exchange that failed, if one did
     QString reason;                             // PortFailure: the port's words
     PortFault fault = PortFault::None;          // PortFailure: the kind of trouble
+    bool network = false;                       // the port is a network port
     std::optional<qint16> identity;             // as read, when it was read
     ExchangeStatus status = ExchangeStatus::Ok; // BadData: how the exchange failed
     QByteArray sent, received;                  // BadData: the last frame sent and its reply

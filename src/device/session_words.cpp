@@ -71,8 +71,11 @@ QString failure_text(const SessionResult &result, const ModuleImage &written)
                                           QString::fromLatin1(ACKNOWLEDGEMENT));
         break;
     case SessionOutcome::PortFailure:
-        // Once the line is gone the system's last error says nothing useful.
-        text = result.step == SessionStep::Open ? PORT_NOT_OPENED.arg(result.reason) : LINE_FAILED;
+        // Once a serial line is gone the system's last error says nothing useful; a network
+        // port says what happened to the connection.
+        text = result.step == SessionStep::Open ? PORT_NOT_OPENED.arg(result.reason)
+               : result.network                 ? result.reason
+                                                : LINE_FAILED;
         break;
     case SessionOutcome::WrongModule:
         text = WRONG_MODULE.arg(result.identity.value_or(0)).arg(IDENTITY_CODE);

@@ -9,6 +9,7 @@
 #include "module_server.h"
 #include "module_session.h"
 #include "ser2net_server.h"
+#include "session_words.h"
 #include "tick_timer.h"
 
 #include <QSignalSpy>
@@ -266,6 +267,10 @@ private slots:
                                   (address.scheme == PortScheme::Tcp ? u"rfc2217"_s : u"tcp"_s) +
                                       name.mid(name.indexOf(u':'))));
         QCOMPARE(result.reason.isEmpty(), r.outcome != Outcome::PortFailure);
+        // A network port's own words reach the operator, wherever the run stopped.
+        if (r.far != Far::Pty && r.outcome == Outcome::PortFailure)
+            QVERIFY2(failure_text(result).contains(result.reason),
+                     qPrintable(failure_text(result)));
         QVERIFY(result.received.size() <= 2 * INPUT_BACKLOG_LIMIT);
         QCOMPARE(bench.module.core().exchanges(), r.exchanges);
         // What went over the line is what the module holds, byte for byte; the byte a write was
