@@ -154,6 +154,8 @@ inline const QString OUTPUT_UNUSABLE = QStringLiteral("%1: cannot be saved: %2; 
 inline const QString OUTPUT_FAILED =
     QStringLiteral("standard output failed (%1); what it could not take follows here");
 inline const QString TRACE_FAILED = QStringLiteral("--trace %1");
+inline const QString TRACE_NOT_WRITTEN =
+    QStringLiteral("the traffic log %1 stopped taking lines (%2); what came after is not in it");
 inline const QString LOG_FAILED = QStringLiteral("--log %1: %2");
 inline const QString LOG_NOT_WRITTEN =
     QStringLiteral("--log %1: a module's line could not be written: %2");

@@ -626,6 +626,11 @@ std::optional<RecordCheck> CliWorker::check_file(const QString &path, QByteArray
     return checked;
 }
 
+QString CliWorker::trace_name() const
+{
+    return m_line.trace.isEmpty() ? qEnvironmentVariable(TRACE_VARIABLE) : m_line.trace;
+}
+
 bool CliWorker::start_trace()
 {
     QString error;
@@ -634,11 +639,15 @@ bool CliWorker::start_trace()
         if (!start_line_trace_from_environment(&error)) {
             m_streams.err << ERROR_LINE.arg(PROGRAM_NAME, error) << Qt::endl;
             m_result.warning = error;
+        } else {
+            m_tracing = !qEnvironmentVariableIsEmpty(TRACE_VARIABLE);
         }
         return true;
     }
-    if (start_line_trace(m_line.trace, &error))
+    if (start_line_trace(m_line.trace, &error)) {
+        m_tracing = true;
         return true;
+    }
     stop_with_error(ERROR_LINE.arg(TRACE_FAILED.arg(m_line.trace), error));
     return false;
 }
@@ -696,9 +705,15 @@ void CliWorker::finish(int exit_code)
         else if (!m_line.json)
             print(line.text);
     }
-    // Output that did not arrive is a failure of its own, though not one of a module.
+    // A traffic log that stopped taking lines is said once; like output that did not arrive,
+    // it is a failure of its own, though not one of a module.
+    const std::optional<QString> trace_failed = m_tracing ? line_trace_failure() : std::nullopt;
+    if (trace_failed)
+        m_streams.err << ERROR_LINE.arg(PROGRAM_NAME,
+                                        TRACE_NOT_WRITTEN.arg(trace_name(), *trace_failed))
+                      << Qt::endl;
     const auto final_code = [&] {
-        return m_output_failed && exit_code == EXIT_OK ? EXIT_USAGE : exit_code;
+        return (m_output_failed || trace_failed) && exit_code == EXIT_OK ? EXIT_USAGE : exit_code;
     };
     if (m_line.json) {
         // The station's events are one object a line; its summary is the last of them. The

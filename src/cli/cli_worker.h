@@ -91,6 +91,8 @@ private:
     // Appends the module's line to the log; false, with the command's error set, when it fails.
     bool log_module(const PortRun &run);
     bool start_trace();
+    // Where the traffic log goes: --trace, or the environment's choice.
+    QString trace_name() const;
     // The progress lines of a read or a write on every port.
     void begin_progress(SessionKind kind);
     // A line while a command runs (the station's events): standard output, or standard error
@@ -121,6 +123,7 @@ private:
     // Arguments whose bytes are no UTF-8 text, by the text they were read as.
     QHash<QString, QByteArray> m_native_names;
     mutable QList<int> m_native_files; // descriptors that reach such files, open until the end
+    bool m_tracing = false;            // this command started the traffic log
     bool m_interrupted = false;
     bool m_output_failed = false;
     bool m_finished = false;

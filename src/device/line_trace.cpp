@@ -25,6 +25,7 @@ constexpr mode_t NEW_FILE_MODE = 0666; // less the umask, as for any new file
 QMutex trace_mutex;
 std::unique_ptr<QFile> trace_file;
 QtMessageHandler previous_handler = nullptr;
+QString trace_failure; // why the log stopped taking lines; empty while it takes them
 
 void trace_handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
@@ -36,8 +37,14 @@ void trace_handler(QtMsgType type, const QMessageLogContext &context, const QStr
     const QByteArray line =
         (QDateTime::currentDateTime().toString(TIME_FORMAT) + u' ' + message + u'\n').toUtf8();
     const QMutexLocker lock(&trace_mutex);
-    trace_file->write(line);
-    trace_file->flush();
+    if (!trace_file)
+        return;
+    // A log that stops taking lines (a full disk, a reader gone) is given up, and the reason kept
+    // for the program to report once.
+    if (trace_file->write(line) != line.size() || !trace_file->flush()) {
+        trace_failure = trace_file->errorString();
+        trace_file.reset();
+    }
 }
 
 // Opened without waiting: a named pipe that nobody reads would block the open, and the program
@@ -78,12 +85,19 @@ bool start_line_trace(const QString &destination, QString *error)
     {
         const QMutexLocker lock(&trace_mutex);
         trace_file = std::move(file);
+        trace_failure.clear();
     }
     const QtMessageHandler replaced = qInstallMessageHandler(trace_handler);
     if (replaced != trace_handler)
         previous_handler = replaced;
     QLoggingCategory::setFilterRules(TRACE_RULE);
     return true;
+}
+
+std::optional<QString> line_trace_failure()
+{
+    const QMutexLocker lock(&trace_mutex);
+    return trace_failure.isEmpty() ? std::nullopt : std::optional(trace_failure);
 }
 
 bool start_line_trace_from_environment(QString *error)

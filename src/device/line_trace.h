@@ -4,6 +4,7 @@
 
 #include <QLoggingCategory>
 #include <QString>
+#include <optional>
 
 Q_DECLARE_LOGGING_CATEGORY(lcLine)
 
@@ -22,5 +23,7 @@ inline const QString TRACE_HELP =
 // Writes the log to `destination` (a file, appended to, or "-"); false with the reason in
 // *error when the file cannot be opened. Other messages go where they went before.
 bool start_line_trace(const QString &destination, QString *error);
+// Why the log stopped taking lines, once it has; it takes no more after that.
+std::optional<QString> line_trace_failure();
 // Starts the log if TRACE_VARIABLE names a destination; false with the reason when it cannot.
 bool start_line_trace_from_environment(QString *error);

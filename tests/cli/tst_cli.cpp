@@ -585,6 +585,12 @@ QTest::newRow("probe: found here, through a link and on the network; another dev
      u"ports/3/outcome=no_answer"_s, u"ports/3/identity=null"_s, u"ports/4/target={5}"_s,
      u"exit_code=1"_s},
     {zeros, zeros}};
+// A traffic log that stops taking lines is said once; the run goes on, and the exit code says it.
+QTest::newRow("a trace that stops taking lines") << DeviceRow{
+    u"probe --port 1 --trace /dev/full"_s, {healthy}, {}, {}, 2,
+    {u"COM1 -> {1}: a data converter module (identity 31)"_s}, {}, {}, false,
+    {u"converter-cli: the traffic log /dev/full stopped taking lines (No space left on device); "
+     "what came after is not in it"_s}};
 QTest::newRow("read without -o shows what it read, without progress") << DeviceRow{
     u"read --port {raw 1} --quiet"_s, {healthy}, {read}, {}, 0,
     {u"{raw 1}: read 24 bytes"_s, u"PANEL NAME: "_s,
