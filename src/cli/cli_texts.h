@@ -36,6 +36,7 @@ inline const QString OPTION_LOG = QStringLiteral("log");
 inline const QString OPTION_REPLY_WAIT = QStringLiteral("reply-wait");
 inline const QString OPTION_QUIET = QStringLiteral("quiet");
 inline const QString OPTION_VERIFY_FIRST = QStringLiteral("verify-first");
+inline const QString OPTION_BOARD = QStringLiteral("board");
 inline const QString OPTION_HELP = QStringLiteral("help");
 inline const QString OPTION_HELP_SHORT = QStringLiteral("h");
 inline const QString OPTION_VERSION = QStringLiteral("version");

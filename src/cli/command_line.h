@@ -1,10 +1,12 @@
 #pragma once
 // The command line of converter-cli: which command, on which files and ports, and how to report.
 
+#include "board_address.h"
 #include "device_constants.h"
 #include "port_argument.h"
 
 #include <QStringList>
+#include <optional>
 
 enum class CliCommand { Check, Show, Write, Read, Verify, Probe, Ports, Station };
 
@@ -21,6 +23,8 @@ struct CommandLine {
     QString log;               // write, station: the log of programmed modules; empty: none
     bool verify_first = false; // station: read and compare each module before writing it
     std::chrono::milliseconds reply_wait = device::REPLY_WAIT_DEFAULT;
+    // station: where its live board listens; none: no board.
+    std::optional<BoardAddress> board;
 };
 
 // What the parse found: a command to run, a text to print (help, version), or a usage error.
