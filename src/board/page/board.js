@@ -23,6 +23,7 @@ const STATE_WORDS = {
 };
 const NO_DEVICE = 'no such device';
 const READING_FIRST = 'reading the module first';
+const NOT_AGAIN = 'not written, not counted again';
 const VERIFIED = 'all %1 bytes read back the same';
 const ALREADY_HELD = 'already held the file, nothing written';
 const NOT_LOGGED = 'NOT LOGGED: ';
@@ -68,6 +69,7 @@ function tileDetail(port, bytes) {
     case 'pass':
     case 'fail': return recordDetail(last, bytes);
     case 'trouble': return port.reason;
+    case 'back': return NOT_AGAIN;
     case 'waiting':
       if (port.fault === 'missing') return NO_DEVICE;
       return last && last.result ? words(LAST_MODULE, resultWord(last), clock(last.time)) : '';
