@@ -108,17 +108,21 @@ BoardRoutes::Answer BoardRoutes::answer(const HttpRequest &request) const
     // The target exactly as sent: nothing is decoded or resolved, so "..", "%2e" and "//"
     // name nothing here.
     const QByteArrayView path = request.target;
-    Response response = path == PAGE_PATH     ? Response{OK, HTML, m_page}
-                        : path == STYLE_PATH  ? Response{OK, CSS, m_style}
-                        : path == SCRIPT_PATH ? Response{OK, JAVASCRIPT, m_script}
-                                              : refusal(NOT_FOUND);
-    if (path == STATUS_PATH) {
+    const auto routed = [&]() -> Response {
+        if (path == PAGE_PATH)
+            return {OK, HTML, m_page};
+        if (path == STYLE_PATH)
+            return {OK, CSS, m_style};
+        if (path == SCRIPT_PATH)
+            return {OK, JAVASCRIPT, m_script};
+        if (path != STATUS_PATH)
+            return refusal(NOT_FOUND);
         const QByteArray tag = m_state.tag();
         const QByteArray header = ETAG.toByteArray() + tag + LINE_END.toByteArray();
-        response = request.if_none_match == tag ? Response{NOT_MODIFIED, {}, {}, header}
-                                                : Response{OK, JSON, m_state.json(), header};
-    }
-    return {bytes(response, head_only, close), close};
+        return request.if_none_match == tag ? Response{NOT_MODIFIED, {}, {}, header}
+                                            : Response{OK, JSON, m_state.json(), header};
+    };
+    return {bytes(routed(), head_only, close), close};
 }
 
 QByteArray BoardRoutes::too_large()

@@ -13,7 +13,7 @@
 // answer being taken, before it is closed.
 struct BoardLimits {
     int connections = 32;
-    std::chrono::milliseconds idle{10000};
+    std::chrono::milliseconds idle = std::chrono::seconds{10};
 };
 
 class BoardServer : public QObject

@@ -80,8 +80,7 @@ Ran run(const QStringList &arguments, const std::function<void(CliWorker &, Ran 
     CliWorker worker({out, err});
     QSignalSpy finished(&worker, &CliWorker::finished);
     worker.start(QStringList{u"converter-cli"_s} + arguments);
-    if (finished.isEmpty() && !QTest::qWaitFor([&] { return !finished.isEmpty(); }, 0))
-        meanwhile(worker, ran);
+    meanwhile(worker, ran);
     if (QTest::qWaitFor([&] { return !finished.isEmpty(); }, TIMEOUT_MS))
         ran.code = finished.first().first().toInt();
     return ran;
@@ -161,7 +160,7 @@ void TestBoard::routes_data()
     row("changed state", get("/status.json", "If-None-Match: \"0-0\"\r\n"),
         {"HTTP/1.1 200 OK", "\"ports\""});
     row("HEAD", "HEAD / HTTP/1.1\r\nConnection: close\r\n\r\n",
-        {"HTTP/1.1 200 OK", "Content-Length: 1"}, {"<"});
+        {"HTTP/1.1 200 OK", "Content-Length: "}, {"Content-Length: 0", "<"});
     row("two on one connection", "GET /status.json HTTP/1.1\r\n\r\n" + get("/board.css"),
         {"HTTP/1.1 200 OK", "Connection: keep-alive", "application/json\r\n", "Connection: close",
          "text/css"});
