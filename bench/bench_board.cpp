@@ -3,7 +3,8 @@
 // port), and browsers asking the board as its page does. Prints each module's programming time
 // (from "found" to "programmed" in the station's own events) with no browser, with 10 polling,
 // and with 10 polling and 10 stalled readers; the station's processor time per polling browser;
-// and, in a real headless Chromium, the time from each module's PASS to its tile turning green.
+// its resident memory, which stalled readers must not grow; and, in a real headless Chromium, the
+// time from each module's PASS to its tile turning green.
 //
 // The polling browsers are played by this program: each loads the page, its style and its
 // script, then asks for /status.json every 250 ms with the tag of the last answer, as Chromium
@@ -90,6 +91,18 @@ new MutationObserver(look).observe(document.getElementById('tiles'),
   {subtree: true, childList: true, attributes: true, characterData: true});
 look();
 )");
+
+// The resident memory of a process, in KiB.
+qint64 resident_kib(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
 
 // utime + stime of a process, in seconds.
 double cpu_seconds(qint64 pid)
@@ -252,7 +265,10 @@ public:
     }
     ~Chromium()
     {
-        m_process.kill();
+        // Closed as a person would, so that no process of it still writes into its profile.
+        send(QStringLiteral("Browser.close"));
+        if (!m_process.waitForFinished(EMULATOR_START_MS))
+            m_process.kill();
         m_process.waitForFinished();
         ::close(m_in);
         ::close(m_out);
@@ -273,6 +289,17 @@ private:
     QJsonObject call(const QString &method, const QJsonObject &params = {},
                      const QString &session = {})
     {
+        const int id = send(method, params, session);
+        if (id < 0)
+            return {};
+        wait_for([&] { return m_answers.count(id) > 0; }, EVENT_TIMEOUT_MS);
+        const QJsonObject answer = m_answers[id];
+        m_answers.erase(id);
+        return answer;
+    }
+    // The command's id; -1 when it could not be sent.
+    int send(const QString &method, const QJsonObject &params = {}, const QString &session = {})
+    {
         const int id = ++m_last_id;
         QJsonObject message{{QStringLiteral("id"), id},
                             {QStringLiteral("method"), method},
@@ -280,12 +307,8 @@ private:
         if (!session.isEmpty())
             message.insert(QStringLiteral("sessionId"), session);
         const QByteArray bytes = QJsonDocument(message).toJson(QJsonDocument::Compact) + '\0';
-        if (::write(m_in, bytes.constData(), static_cast<size_t>(bytes.size())) != bytes.size())
-            return {};
-        wait_for([&] { return m_answers.count(id) > 0; }, EVENT_TIMEOUT_MS);
-        const QJsonObject answer = m_answers[id];
-        m_answers.erase(id);
-        return answer;
+        const auto size = static_cast<ssize_t>(bytes.size());
+        return ::write(m_in, bytes.constData(), static_cast<size_t>(size)) == size ? id : -1;
     }
     void read()
     {
@@ -419,6 +442,7 @@ struct Case {
     std::vector<qint64> times;
     double cpu_seconds = 0;
     double wall_seconds = 0;
+    qint64 most_kib = 0; // the station's resident memory at the end of a round, at most
 
     double mean_ms() const
     {
@@ -455,6 +479,7 @@ bool run_round(Bench &bench, Case &c, quint16 board, int hold_ms = 0)
     QElapsedTimer wall;
     wall.start();
     const bool finished = bench.round(hold_ms);
+    c.most_kib = std::max(c.most_kib, resident_kib(bench.pid()));
     c.cpu_seconds += cpu_seconds(bench.pid()) - cpu;
     c.wall_seconds += static_cast<double>(wall.elapsed()) / 1e3;
     const std::vector<qint64> times = bench.programming_times(from);
@@ -499,10 +524,11 @@ int main(int argc, char *argv[])
     for (const Case &c : cases) {
         const auto [median, fastest, slowest] = c.spread();
         std::printf("%-26s programming %6.1f ms mean (%+.2f %%), median %lld, %lld to %lld ms, "
-                    "%zu modules; station %.2f %% of one core\n",
+                    "%zu modules; station %.2f %% of one core, resident %lld KiB at most\n",
                     c.label, c.mean_ms(), 100.0 * (c.mean_ms() / none.mean_ms() - 1.0),
                     static_cast<long long>(median), static_cast<long long>(fastest),
-                    static_cast<long long>(slowest), c.times.size(), c.cpu_share());
+                    static_cast<long long>(slowest), c.times.size(), c.cpu_share(),
+                    static_cast<long long>(c.most_kib));
     }
     std::printf("board's processor time: %.3f %% of one core per polling browser\n",
                 (cases[1].cpu_share() - none.cpu_share()) / BROWSERS);

@@ -209,12 +209,13 @@ void TestBoard::limits()
 {
     AuditLog log;
     Station station(log);
-    const BoardLimits limits{32, 2s};
+    BoardLimits limits;
+    limits.idle = 2s;
     Board board(station, u"s.log"_s, limits);
     QVERIFY(board.listen({QHostAddress::LocalHost, 0}));
     const quint16 port = board.server().port();
     std::vector<std::unique_ptr<QTcpSocket>> open;
-    for (int i = 0; i < limits.connections; ++i) {
+    for (int i = 0; i < 32; ++i) {
         auto &socket = *open.emplace_back(std::make_unique<QTcpSocket>());
         socket.connectToHost(QHostAddress::LocalHost, port);
         socket.write("GET / HTTP/1.1\r\n"); // an unfinished head keeps a connection taken
