@@ -37,6 +37,7 @@ demo: build
 screenshot: build
 	@mkdir -p $(SHOTS_DIR)
 	@xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD_DIR)/bin/converter-screenshot $(SHOTS_DIR)
+	@$(BUILD_DIR)/bin/converter-board-screenshot $(SHOTS_DIR)
 	@echo "Screenshots written to $(abspath $(SHOTS_DIR))/"
 
 # The three libFuzzer targets, FUZZ_SECONDS each (default 300), in build-fuzz/ with clang.

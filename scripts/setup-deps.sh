@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests (ser2net for the network ports), the
-# screenshots and the package need.
+# Installs the Debian packages the build, the tests (ser2net for the network ports, Chromium for
+# the bench's board), the screenshots and the package need.
 # As root it installs what is missing; otherwise it prints the exact command and fails.
 set -euo pipefail
 
@@ -8,7 +8,7 @@ packages=(g++ cmake ninja-build make ccache pkg-config
           qt6-base-dev qt6-serialport-dev
           fonts-dejavu-core fonts-liberation2 xvfb xauth imagemagick xdotool
           dpkg-dev file help2man lintian appstream desktop-file-utils
-          ser2net)
+          ser2net chromium)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -39,6 +39,7 @@ inline const QString OPTION_QUIET = QStringLiteral("quiet");
 inline const QString OPTION_VERIFY_FIRST = QStringLiteral("verify-first");
 inline const QString OPTION_SINCE = QStringLiteral("since");
 inline const QString OPTION_ALL = QStringLiteral("all");
+inline const QString OPTION_BOARD = QStringLiteral("board");
 inline const QString OPTION_HELP = QStringLiteral("help");
 inline const QString OPTION_HELP_SHORT = QStringLiteral("h");
 inline const QString OPTION_VERSION = QStringLiteral("version");

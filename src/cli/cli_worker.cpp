@@ -22,6 +22,13 @@ using namespace cli;
 namespace
 {
 
+const QString BOARD_OPEN = QStringLiteral(
+    "warning: the board on %1 has no password and shows file names and ports to whoever can "
+    "reach it");
+const QString BOARD_IN_USE =
+    QStringLiteral("--board %1: another program listens there; choose another port");
+const QString BOARD_FAILED = QStringLiteral("--board %1: cannot listen there: %2");
+
 // A file already open, by the name the system gives it.
 const QString PROC_DESCRIPTOR = QStringLiteral("/proc/self/fd/%1");
 
@@ -478,6 +485,8 @@ void CliWorker::station()
     setup.reply_wait = m_line.reply_wait;
     setup.verify_first = m_line.verify_first;
     Station &bench = m_station.emplace(m_log);
+    if (!start_board(bench))
+        return;
     StationReport &report = m_station_report.emplace(
         bench, station.file, m_line.log,
         StationReport::Options{m_line.json, m_line.quiet, m_streams.out_terminal,
@@ -488,6 +497,23 @@ void CliWorker::station()
     connect(&bench, &Station::finished, this, &CliWorker::station_finished);
     bench.start(setup);
     report.started();
+}
+
+bool CliWorker::start_board(const Station &station)
+{
+    if (!m_line.board)
+        return true;
+    const BoardAddress &address = *m_line.board;
+    const BoardServer &server = m_board.emplace(station, m_line.log).server();
+    if (!m_board->listen(address)) {
+        stop_with_error(server.error() == QAbstractSocket::AddressInUseError
+                            ? BOARD_IN_USE.arg(address.text())
+                            : BOARD_FAILED.arg(address.text(), server.error_string()));
+        return false;
+    }
+    if (!address.loopback())
+        m_streams.err << ERROR_LINE.arg(PROGRAM_NAME, BOARD_OPEN.arg(address.text())) << Qt::endl;
+    return true;
 }
 
 void CliWorker::station_finished()

@@ -4,6 +4,7 @@
 // Each command fills one result value, rendered at its end as text or as JSON.
 
 #include "audit_log.h"
+#include "board.h"
 #include "command_line.h"
 #include "command_result.h"
 #include "input_reader.h"
@@ -71,6 +72,8 @@ private:
     int verify_done(const PortRuns &runs);
     int probe_done(const PortRuns &runs);
     void station_finished();
+    // The station's board listening, when asked for; false once the command has ended.
+    bool start_board(const Station &station);
 
     // The file's record checked ("-": standard input), or nothing and why it could not be read;
     // `bytes` receives what was read.
@@ -115,6 +118,7 @@ private:
     AuditLog m_log;
     std::optional<Station> m_station;
     std::optional<StationReport> m_station_report;
+    std::optional<Board> m_board; // the station's, while it runs
     std::optional<ProgressDisplay> m_progress;
     std::optional<InputReader> m_input_reader;
     LoadedFile m_input;  // standard input, once read

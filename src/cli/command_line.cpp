@@ -11,6 +11,14 @@ using namespace cli;
 namespace
 {
 
+const QString BOARD_HELP =
+    QStringLiteral("station: serve a live board of the bench over HTTP on PORT of 127.0.0.1, or "
+                   "on ADDR (IPv6 in brackets).");
+const QString BOARD_VALUE = QStringLiteral("[ADDR:]PORT");
+const QString BAD_BOARD =
+    QStringLiteral("--board %1: give a port from 1 to 65535 (8088), or an IP address and a port "
+                   "(0.0.0.0:8088, [::1]:8088)");
+
 struct CommandInfo {
     CliCommand command;
     const QString &name;
@@ -52,7 +60,7 @@ std::optional<QString> misplaced_option(const QCommandLineParser &parser, const 
     if (info.command != CliCommand::Read)
         refused << OPTION_NAME << OPTION_OUTPUT << OPTION_FORCE;
     if (info.command != CliCommand::Station)
-        refused << OPTION_VERIFY_FIRST;
+        refused << OPTION_VERIFY_FIRST << OPTION_BOARD;
     if (info.command != CliCommand::Summary)
         refused << OPTION_SINCE << OPTION_ALL;
     for (const QString &option : std::as_const(refused))
@@ -157,11 +165,13 @@ QString option_as_typed(const QStringList &arguments, const QString &name)
 std::optional<QString> misused_value(const QCommandLineParser &parser)
 {
     for (const QString &option :
-         {OPTION_NAME, OPTION_OUTPUT, OPTION_TRACE, OPTION_LOG, OPTION_REPLY_WAIT, OPTION_SINCE}) {
+         {OPTION_NAME, OPTION_OUTPUT, OPTION_TRACE, OPTION_LOG, OPTION_REPLY_WAIT, OPTION_SINCE,
+          OPTION_BOARD}) {
         const QStringList values = parser.values(option);
         if (values.size() > 1)
             return GIVEN_TWICE.arg(option);
-        if (option != OPTION_NAME && values.size() == 1 && values.first().isEmpty())
+        if (option != OPTION_NAME && option != OPTION_BOARD && values.size() == 1 &&
+            values.first().isEmpty())
             return EMPTY_FILE_NAME.arg(option);
     }
     return std::nullopt;
@@ -205,6 +215,7 @@ ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNam
         {OPTION_VERIFY_FIRST, VERIFY_FIRST_HELP},
         {OPTION_SINCE, SINCE_HELP, TIME_VALUE},
         {OPTION_ALL, ALL_HELP},
+        {OPTION_BOARD, BOARD_HELP, BOARD_VALUE},
         {{OPTION_HELP_SHORT, OPTION_HELP}, HELP_HELP},
         {OPTION_VERSION, VERSION_HELP},
     });
@@ -266,6 +277,11 @@ ParsedCommandLine parse_command_line(const QStringList &arguments, const PortNam
                                    .arg(device::REPLY_WAIT_MAX.count()),
                                json);
         line.reply_wait = *wait;
+    }
+    if (parser.isSet(OPTION_BOARD)) {
+        line.board = parse_board_address(parser.value(OPTION_BOARD));
+        if (!line.board)
+            return usage_error(BAD_BOARD.arg(parser.value(OPTION_BOARD)), json);
     }
     for (const QString &text : parser.values(OPTION_PORT)) {
         const auto port = parse_port_argument(text, port_names);

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of converter-cli: which command, on which files and ports, and how to report.
 
+#include "board_address.h"
 #include "device_constants.h"
 #include "port_argument.h"
 
@@ -25,6 +26,8 @@ struct CommandLine {
     std::optional<QDateTime> since; // summary: only records from then on
     bool all = false;               // summary: every failure, not only the last ones
     std::chrono::milliseconds reply_wait = device::REPLY_WAIT_DEFAULT;
+    // station: where its live board listens; none: no board.
+    std::optional<BoardAddress> board;
 };
 
 // What the parse found: a command to run, a text to print (help, version), or a usage error.
