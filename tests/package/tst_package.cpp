@@ -19,6 +19,7 @@ const QString BIN_DIR = u"usr/bin/"_s;
 const QString DOC_DIR = u"usr/share/doc/" PACKAGE_NAME "/"_s;
 const QString DESKTOP_ENTRY = u"usr/share/applications/converter-config.desktop"_s;
 const QString APPSTREAM = u"usr/share/metainfo/" APP_ID ".metainfo.xml"_s;
+const QStringList PROGRAMS = u"" PACKAGE_PROGRAMS ""_s.split(u',', Qt::SkipEmptyParts);
 
 struct Run {
     int exit_code = -1; // also when it did not end in time, or crashed
@@ -39,11 +40,6 @@ Run run(const QString &program, const QStringList &arguments, bool bare = false)
     const bool ended = process.waitForFinished(TOOL_MS);
     return {ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAll())};
-}
-
-QStringList programs()
-{
-    return u"" PACKAGE_PROGRAMS ""_s.split(u',', Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -114,7 +110,7 @@ private slots:
             {DOC_DIR + u"copyright"_s, {}},
             {DOC_DIR + u"changelog.Debian.gz"_s, {}},
             {DOC_DIR + u"99-converter-usb-serial.rules"_s, {}}};
-        for (const QString &program : programs())
+        for (const QString &program : PROGRAMS)
             expected.insert(BIN_DIR + program, {});
         for (auto file = expected.cbegin(); file != expected.cend(); ++file) {
             QVERIFY2(m_entries.contains(file.key()), qPrintable(file.key()));
@@ -158,7 +154,7 @@ private slots:
             {u"converter-config"_s, {u"\"COM PORTS\""_s, u"EXAMPLES"_s, u"\"EXIT STATUS\""_s}},
             {u"converter-cli"_s,
              {u"PORTS"_s, u"EXAMPLES"_s, u"\"EXIT STATUS\""_s, u"JSON"_s, u"LOG"_s}}};
-        for (const QString &program : programs())
+        for (const QString &program : PROGRAMS)
             QTest::newRow(qPrintable(program)) << program << sections.value(program);
     }
     void programs_from_the_package()
