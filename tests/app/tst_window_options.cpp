@@ -3,8 +3,10 @@
 // a file.
 
 #include "config_record.h"
+#include "panel_check.h"
 #include "panel_notation.h"
 #include "recording_prompts.h"
+#include "validation_texts.h"
 #include "whole_files.h"
 #include "window_options.h"
 #include "window_program.h"
@@ -82,32 +84,28 @@ private slots:
         QTEST(accepted ? taken(line) : line.error_text(), "outcome");
     }
 
-    // Started with a file, the window shows it as OPEN CONFIGURATION FILE would, with the same
-    // check after it, and its file dialogs start from that name; and it uses the port given.
+    // Started with a file, the window shows it as OPEN CONFIGURATION FILE would (the model's open,
+    // with the check after it: IN-1 names its own OUT-1), and its file dialogs start from that
+    // name; and it uses the port given.
     void opens_the_file_it_was_started_with()
     {
         QTemporaryDir dir;
         const QString file = dir.filePath(u"north.olc"_s);
-        QVERIFY(put_file(
-            file, write_config_record(record_of(u"IN1=B3.B OUT1=B3.B IN2=A1 OUT2=C3"_s)).bytes));
-        RecordingPrompts given_prompts, clicked_prompts;
-        WindowOptions given_line, plain_line;
-        QVERIFY(given_line.read({u"converter-config"_s, u"--port"_s, u"ttyUSB0"_s, file}));
-        QVERIFY(plain_line.read({u"converter-config"_s}));
-        WindowProgram given(given_prompts, given_line), clicked(clicked_prompts, plain_line);
-        given.start();
-        clicked.start();
-        clicked_prompts.file_answers = {file};
-        QTest::mouseClick(clicked.form().READ_FILE(), Qt::LeftButton);
-        QTRY_VERIFY(!given.files().running() && !clicked.files().running());
+        const ConfigRecord record = record_of(u"IN1=B3.B OUT1=B3.B IN2=A1 OUT2=C3"_s);
+        QVERIFY(put_file(file, write_config_record(record).bytes));
+        RecordingPrompts prompts;
+        WindowOptions line;
+        QVERIFY(line.read({u"converter-config"_s, u"--port"_s, u"ttyUSB0"_s, file}));
+        WindowProgram program(prompts, line);
+        program.start();
+        QTRY_VERIFY(!program.files().running());
 
-        QCOMPARE(given.form().panel(), clicked.form().panel());
-        QCOMPARE(given_prompts.messages.size(), 1); // IN-1 names its own OUT-1
-        QCOMPARE(clicked_prompts.messages.size(), 1);
-        QCOMPARE(given_prompts.messages[0].text, clicked_prompts.messages[0].text);
-        QCOMPARE(given.device().port_device(), u"/dev/ttyUSB0"_s);
-        QTest::mouseClick(given.form().READ_FILE(), Qt::LeftButton);
-        QCOMPARE(given_prompts.file_requests.value(0).file_name, file);
+        QCOMPARE(program.form().panel(), open_record(record).checked.panel);
+        QCOMPARE(prompts.messages.size(), 1);
+        QCOMPARE(prompts.messages[0].title, validation::CHANNEL_ASSIGNMENT_ERROR_TITLE);
+        QCOMPARE(program.device().port_device(), u"/dev/ttyUSB0"_s);
+        QTest::mouseClick(program.form().READ_FILE(), Qt::LeftButton);
+        QCOMPARE(prompts.file_requests.value(0).file_name, file);
     }
 };
 
