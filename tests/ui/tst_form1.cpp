@@ -116,12 +116,8 @@ QString box_fault(const MessageDialog &box, const QString &title, const QString 
     const QLabel *label = box.text_label();
     if (box.windowTitle() != title || label->text() != text || label->wordWrap())
         return u"title or text changed, or wrapped"_s;
-    const QFontMetrics metrics = label->fontMetrics();
-    for (const QString &line : text.split(u'\n'))
-        if (metrics.horizontalAdvance(line) > label->contentsRect().width())
-            return u"line cut: "_s + line;
-    if (label->height() < int(text.count(u'\n') + 1) * metrics.lineSpacing())
-        return u"not room for every line"_s;
+    if (const QString cut = *caption_fault(label); !cut.isEmpty())
+        return cut;
     if (!box.screen()->availableGeometry().contains(box.frameGeometry()))
         return u"box outside the screen"_s;
     if (label->font() != QApplication::font(label))
@@ -289,18 +285,18 @@ private slots:
         QTest::addColumn<QString>("focus"); // the control that has the focus; any when empty
         QTest::addColumn<QKeySequence>("keys");
         QTest::addColumn<QString>("reached");
-        QTest::newRow("open") << QString() << QKeySequence(QKeySequence::Open) << u"open dialog"_s;
-        QTest::newRow("save, in a text box")
-            << u"IN-1 designation"_s << QKeySequence(QKeySequence::Save) << u"save dialog"_s;
-        QTest::newRow("read") << QString() << QKeySequence(u"Ctrl+Shift+R"_s) << ui::STARTING_READ;
-        QTest::newRow("write") << QString() << QKeySequence(u"Ctrl+Shift+W"_s)
-                               << ui::STARTING_WRITE;
-        QTest::newRow("COM PORT SETTINGS")
-            << QString() << QKeySequence(u"Ctrl+Shift+P"_s) << u"COM PORT SETTINGS"_s;
-        QTest::newRow("Return on a button")
-            << ui::WRITE_FILE_CAPTION << QKeySequence(Qt::Key_Return) << u"save dialog"_s;
-        QTest::newRow("Return on a LOOP") << u"IN-1 loop"_s << QKeySequence(Qt::Key_Return)
-                                          << u"DATA-B, CLICK TO CHANGE IN-1 LOOP"_s;
+        const auto row = [](const char *name, const QString &focus, const QKeySequence &keys,
+                            const QString &reached) {
+            QTest::newRow(name) << focus << keys << reached;
+        };
+        row("open", {}, QKeySequence::Open, u"open dialog"_s);
+        row("save, in a text box", u"IN-1 designation"_s, QKeySequence::Save, u"save dialog"_s);
+        row("read", {}, QKeySequence(u"Ctrl+Shift+R"_s), ui::STARTING_READ);
+        row("write", {}, QKeySequence(u"Ctrl+Shift+W"_s), ui::STARTING_WRITE);
+        row("COM PORT SETTINGS", {}, QKeySequence(u"Ctrl+Shift+P"_s), u"COM PORT SETTINGS"_s);
+        row("Return on a button", ui::WRITE_FILE_CAPTION, Qt::Key_Return, u"save dialog"_s);
+        row("Return on a LOOP", u"IN-1 loop"_s, Qt::Key_Return,
+            u"DATA-B, CLICK TO CHANGE IN-1 LOOP"_s);
     }
     void keys_reach_commands()
     {
@@ -410,10 +406,9 @@ private slots:
 
         QCOMPARE(seen.join(u"; "_s), boxes);
         QCOMPARE(shown(form(), after), after);
+        const QString slot = look.section(u' ', 0, 0);
         if (!look.isEmpty())
-            QCOMPARE(look.section(u' ', 0, 0) + u' ' +
-                         slot_look(form(), look.section(u' ', 0, 0).toInt()),
-                     look);
+            QCOMPARE(slot + u' ' + slot_look(form(), slot.toInt()), look);
     }
 
     // Every caption of the window, with every slot open so that all are laid out, and of the
