@@ -215,7 +215,8 @@ private slots:
     }
 
     // The window opening a record holds what the model says the open leaves: every list, toggle,
-    // designation and the panel name, each designation shown or hidden, and the same boxes.
+    // designation and the panel name, and the same boxes. (Which designations show: the round
+    // trip, and the window test's rows that switch a slot off.)
     void open_agrees_with_the_model()
     {
         QFETCH(QString, record);
@@ -249,14 +250,6 @@ private slots:
         for (qsizetype i = 0; i < seen.size(); ++i)
             QCOMPARE(seen[i].startsWith(u"CHANNEL"_s),
                      model.checked.findings[i].rule == AssignmentRule::OwnOutput);
-        // A designation shows where the open showed it, unless the check switched its slot off.
-        for (int k = 1; k <= SLOT_COUNT; ++k)
-            for (bool output : {false, true})
-                QCOMPARE(!session.form
-                              .Text(output ? output_designation_box(k) : input_designation_box(k))
-                              ->isHidden(),
-                         model.load.shown(k, output) && model.checked.panel.slot(k).active() ==
-                                                            model.load.panel.slot(k).active());
     }
 
     void open_refusals_data()
