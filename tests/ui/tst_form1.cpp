@@ -341,10 +341,8 @@ private slots:
                             const char *after, const char *look = "") {
             QTest::newRow(name) << steps << boxes << after << look;
         };
-        row("a letter opens the row", "IN3=C", "", "IN3=C- OUT3=--", "3 open YYY YYY");
         row("DATA-B colours its side", "IN1=A.B", "", "IN1=A-.B", "1 open CCC YYY");
         row("the other side's too", "IN9=A OUT9=--.B", "", "OUT9=--.B", "9 open YYY CCC");
-        row("DATA-A again", "IN9=A.B IN9=A", "", "IN9=A-", "9 open YYY YYY");
         // "N/A" clears the row's lists and releases both loops; a letter then opens it empty.
         row("N/A closes the row", "IN4=C5.B OUT4=G-.B IN4=N/A5.B", "", "IN4=N/A- OUT4=--",
             "4 closed G");
