@@ -82,7 +82,6 @@ private slots:
         // clang-format off
         row("attention, store, read, identity", {}, u"41|"_s + store_read_5 + u"|56003F303056"_s,
             u"D000D|D000D|0310V|0310V"_s);
-        row("byte by byte", {}, u"56|00|3F|30|30|56"_s, u"|||||0310V"_s);
         // Noise, a store torn off by the next one, and an "A" as a store's value.
         row("back in step", {}, u"7A0D41|530005|530006004144|560006303056"_s,
             u"D000D||D000D|0650V"_s);

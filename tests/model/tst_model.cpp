@@ -77,7 +77,7 @@ private slots:
         // A switched-off slot is written as not assigned, whatever its hidden lists hold.
         row("output of an N/A slot", "OUT6=D4", "", "");
         row("inputs before outputs", "IN2=B1 OUT2=-- IN5=C- OUT5=A1",
-            "IN5 channel; IN2 output both", "");
+            "IN5 channel; OUT2 module channel", "");
     }
     void gathering()
     {
@@ -87,10 +87,9 @@ private slots:
         const Panel p = panel_of(panel);
         QStringList found;
         for (const IncompleteSide &side : incomplete_sides(p))
-            found << (side.output ? u"IN%1 output "_s : u"IN%1 "_s).arg(side.slot) +
-                         (side.module_missing && side.channel_missing ? u"both"_s
-                          : side.module_missing                       ? u"module"_s
-                                                                      : u"channel"_s);
+            found << (side.output ? u"OUT%1"_s : u"IN%1"_s).arg(side.slot) +
+                         (side.module_missing ? u" module"_s : u""_s) +
+                         (side.channel_missing ? u" channel"_s : u""_s);
         QCOMPARE(found.join(u"; "_s), incomplete);
         const auto written = image_to_write(p);
         QCOMPARE(written.has_value(), incomplete.isEmpty());

@@ -14,7 +14,6 @@
 #include "recording_prompts.h"
 #include "status_line.h"
 #include "ui_constants.h"
-#include "validation_texts.h"
 #include "window_commands.h"
 #include "window_fonts.h"
 #include "window_notation.h"
@@ -131,7 +130,7 @@ QString box_fault(const MessageDialog &box, const QString &title, const QString 
     return {};
 }
 
-const QHash<QString, QString> TEXTS{
+const QMap<QString, QString> TEXTS{
     {u"CHANNEL ASSIGNMENT ERROR"_s,
      u"THE ASSIGNED OUTPUT CHANNEL MUST BE DIFFERENT THAN THE ASSIGNED INPUT CHANNEL\n"_s +
          QString(54, u' ') + u"-- ON THE SAME LOOP --"_s},
@@ -445,9 +444,9 @@ private slots:
         const auto row = [](const char *name, const QString &title, const QString &text) {
             QTest::newRow(name) << title << text;
         };
-        row("channel assignment", validation::CHANNEL_ASSIGNMENT_ERROR_TITLE,
-            validation::CHANNEL_ASSIGNMENT_ERROR_TEXT);
-        row("duplicate", validation::DUPLICATE_ERROR_TITLE, validation::DUPLICATE_ERROR_TEXT);
+        // The assignment check's two boxes, as the window must word them.
+        for (auto box = TEXTS.cbegin(); box != TEXTS.cend(); ++box)
+            row(qPrintable(box.key()), box.key(), box.value());
         row("file mismatch", MISMATCH_TITLE, ui::MISMATCH_TEXT);
         row("character not in the code page", ui::UNWRITABLE_TITLE,
             ui::NOT_IN_CODE_PAGE_TEXT.arg(ui::OUTPUT_DESIGNATION_FIELD.arg(10),
