@@ -235,7 +235,8 @@ private slots:
         session.prompts.on_message = [&](const RecordingPrompts::Message &box) {
             const QString sides = expected.value(seen.size()).section(u": "_s, 1);
             seen << box.title.section(u' ', 0, 0) +
-                        (sides.isEmpty() ? QString() : u": "_s + shown(session.form, sides));
+                        (sides.isEmpty() ? QString()
+                                         : u": "_s + sides_of(session.form.panel(), sides));
         };
         session.open(file);
         QCOMPARE(seen.join(u"; "_s), boxes);

@@ -233,7 +233,7 @@ private slots:
         form().List(input_channel_list(3))->setFocus(Qt::TabFocusReason);
         QApplication::processEvents();
         QTest::mouseClick(form().ToggleButton(input_toggle(3)), Qt::LeftButton);
-        QCOMPARE(shown(form(), u"IN3"_s), u"IN3=B-.B"_s);
+        QCOMPARE(sides_of(form().panel(), u"IN3"_s), u"IN3=B-.B"_s);
     }
 
     // What a screen reader is told: every control of the window and of COM PORT SETTINGS by a name
@@ -392,7 +392,7 @@ private slots:
             // Titles and texts character for character, bare line feeds included.
             QCOMPARE(box.text, TEXTS.value(box.title));
             const QString sides = expected.value(seen.size()).section(u':', 1);
-            seen << box.title.section(u' ', 0, 0) + u": "_s + shown(form(), sides);
+            seen << box.title.section(u' ', 0, 0) + u": "_s + sides_of(form().panel(), sides);
         };
 
         form().set_busy(true);
@@ -402,7 +402,7 @@ private slots:
         edit(form(), steps.section(u'|', -1));
 
         QCOMPARE(seen.join(u"; "_s), boxes);
-        QCOMPARE(shown(form(), after), after);
+        QCOMPARE(sides_of(form().panel(), after), after);
         const QString slot = look.section(u' ', 0, 0);
         if (!look.isEmpty())
             QCOMPARE(slot + u' ' + slot_look(form(), slot.toInt()), look);
