@@ -17,23 +17,21 @@ private slots:
     void decode_data()
     {
         QTest::addColumn<int>("code");
-        QTest::addColumn<int>("module"); // input module list position
-        QTest::addColumn<int>("channel");
-        QTest::newRow("A/1 is a point, not nothing") << 0 << 1 << 0;
-        QTest::newRow("A/10") << 9 << 1 << 9;
-        QTest::newRow("B/1") << 10 << 2 << 0;
-        QTest::newRow("P/10") << 159 << 16 << 9;
-        QTest::newRow("not assigned") << 160 << 0 << -1;
-        QTest::newRow("above 160") << 255 << 0 << -1;
-        QTest::newRow("-1 leaves the channel empty") << -1 << 1 << -1;
-        QTest::newRow("-5 matches no channel") << -5 << 1 << -5;
+        QTest::addColumn<QList<int>>("point"); // input module and channel list positions
+        QTest::newRow("A/1 is a point, not nothing") << 0 << QList<int>{1, 0};
+        QTest::newRow("A/10") << 9 << QList<int>{1, 9};
+        QTest::newRow("B/1") << 10 << QList<int>{2, 0};
+        QTest::newRow("P/10") << 159 << QList<int>{16, 9};
+        QTest::newRow("not assigned") << 160 << QList<int>{0, -1};
+        QTest::newRow("above 160") << 255 << QList<int>{0, -1};
+        QTest::newRow("-1 leaves the channel empty") << -1 << QList<int>{1, -1};
+        QTest::newRow("-5 matches no channel") << -5 << QList<int>{1, -5};
     }
     void decode()
     {
         QFETCH(int, code);
         const DecodedPoint point = decode_point_code(qint16(code));
-        QTEST(int(point.module), "module");
-        QTEST(int(point.channel), "channel");
+        QTEST((QList<int>{point.module, point.channel}), "point");
     }
 
     // Slot k is bit k - 1 of the low byte; slots 9 and 10 are bits 0 and 1 of the high byte.

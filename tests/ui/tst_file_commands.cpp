@@ -193,10 +193,6 @@ private slots:
             QTest::newRow(name) << record << boxes;
         };
         row("own output on DATA-B", "IN1=B3.B OUT1=B3.B", "CHANNEL: IN1=B3.B OUT1=--.B");
-        row("own output on the other loop", "IN1=B3.B OUT1=B3", "");
-        // IN-2 names OUT-1: it goes back to "N/A", with its output, loops and designations.
-        row("another slot's output", "IN1=C1 OUT1=B3 IN2=B3 OUT2=A1.B",
-            "DUPLICATE: IN2=B3 OUT1=B3 OUT2=A1.B");
         // One run, no early stop, IN-1's box first; then IN-6's, refused by a lower slot's output.
         row("IN-1 own, IN-6 other", "IN1=A1 OUT1=A1 IN6=F6 OUT6=A2 IN10=C1 OUT10=F6",
             "CHANNEL: IN1=A1 OUT1=-- IN6=F6; DUPLICATE: IN1=A1 OUT1=-- IN6=F6");

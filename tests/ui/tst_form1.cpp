@@ -362,8 +362,6 @@ private slots:
         // IN-2 still shows its choice while the box is open; after it the whole slot is off.
         row("other output", "IN7=C1 OUT7=B5 IN2=B- OUT2=A1 IN2=B5", "DUPLICATE: IN2=B5 OUT7=B5",
             "IN2=N/A- OUT2=-- IN7=C1 OUT7=B5");
-        row("toggle: other output", "IN7=C1 OUT7=--.B OUT7=B5.B IN2=B5 IN2=B5.B",
-            "DUPLICATE: IN2=B5.B OUT7=B5.B", "IN2=N/A- OUT7=B5.B");
         row("two other outputs, one box", "IN4=C1 OUT4=B5 IN7=C1 OUT7=B5 IN2=B5",
             "DUPLICATE: IN2=B5 OUT4=B5 OUT7=B5", "IN2=N/A- OUT4=B5 OUT7=B5");
 
