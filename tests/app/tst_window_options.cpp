@@ -6,7 +6,6 @@
 #include "panel_check.h"
 #include "panel_notation.h"
 #include "recording_prompts.h"
-#include "validation_texts.h"
 #include "whole_files.h"
 #include "window_options.h"
 #include "window_program.h"
@@ -83,8 +82,8 @@ private slots:
     }
 
     // Started with a file, the window shows it as OPEN CONFIGURATION FILE would (the model's open,
-    // with the check after it: IN-1 names its own OUT-1), and its file dialogs start from that
-    // name; and it uses the port given.
+    // with the check after it: IN-1 names its own OUT-1, which is cleared, and a box says so), and
+    // its file dialogs start from that name; and it uses the port given.
     void opens_the_file_it_was_started_with()
     {
         QTemporaryDir dir;
@@ -100,7 +99,6 @@ private slots:
 
         QCOMPARE(program.form().panel(), open_record(record).checked.panel);
         QCOMPARE(prompts.messages.size(), 1);
-        QCOMPARE(prompts.messages[0].title, validation::CHANNEL_ASSIGNMENT_ERROR_TITLE);
         QCOMPARE(program.device().port_device(), u"/dev/ttyUSB0"_s);
         QTest::mouseClick(program.form().READ_FILE(), Qt::LeftButton);
         QCOMPARE(prompts.file_requests.value(0).file_name, file);

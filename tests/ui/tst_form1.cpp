@@ -308,15 +308,16 @@ private slots:
         device.set_port_name_map([](qint16) { return u"/nonexistent/COM1"_s; });
         edit(form(), u"IN1=A1 OUT1=B1"_s);
         form().Text(ui::PANEL_NAME_BOX)->setText(u"NORTH"_s);
-        QStringList shown; // status texts, and the LOOP's state
+        QStringList shown; // status texts
         connect(form().Text1(), &QTextEdit::textChanged, this,
                 [&] { shown << form().status_text(); });
-        connect(form().ToggleButton(1), &QPushButton::toggled, this,
-                [&] { shown << form().ToggleButton(1)->accessibleDescription(); });
+        // A dialog, else the first status text, else what the LOOP says of its state.
         const auto seen = [&] {
             if (!m_prompts.file_requests.isEmpty())
                 return m_prompts.file_requests[0].save ? u"save dialog"_s : u"open dialog"_s;
-            return device.dialog() ? device.dialog()->windowTitle() : shown.value(0);
+            return device.dialog()
+                       ? device.dialog()->windowTitle()
+                       : shown.value(0, form().ToggleButton(1)->accessibleDescription());
         };
         for (QWidget *w : form().findChildren<QWidget *>())
             if (!focus.isEmpty() && name_of(w) == focus)
