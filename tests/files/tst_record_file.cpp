@@ -122,10 +122,9 @@ private slots:
     void reads_leniently_writes_exactly()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(RecordStatus, status);
         QFETCH(QByteArray, read_as);
         ConfigRecord record;
-        QCOMPARE(read_config_record(bytes, record), status);
+        QTEST(read_config_record(bytes, record), "status");
         if (!read_as.isEmpty())
             QCOMPARE(write_config_record(record).bytes, read_as);
     }

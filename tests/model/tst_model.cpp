@@ -39,7 +39,6 @@ private slots:
     {
         QTest::addColumn<QList<int>>("pressed"); // the slots of one side on DATA-B
         QTest::addColumn<QList<int>>("bytes");   // low, high
-        QTest::newRow("none") << QList<int>{} << QList<int>{0, 0};
         QTest::newRow("all") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10} << QList<int>{255, 3};
         QTest::newRow("1, 3 and 8") << QList<int>{1, 3, 8} << QList<int>{133, 0};
         QTest::newRow("10 alone") << QList<int>{10} << QList<int>{0, 2};

@@ -115,7 +115,6 @@ private slots:
         QVERIFY(saved.startsWith("\"00-00574-000\",\"../NORTH\\PANEL: 2\",\"PUMP, MAIN\",10,"));
         QVERIFY(saved.contains(",\"\xc9"
                                "CLAIRAGE \x80\",11,"));
-        QVERIFY(saved.endsWith(",1,0,2,0\r\n"));
         // Opened again, it shows what the window that saved it showed, designations hidden where
         // their slot is off; also after an earlier open that pressed the hidden toggle of the
         // "N/A" slot 3, released again and its list greyed.
@@ -159,7 +158,6 @@ private slots:
     void save_checks_in_order()
     {
         QFETCH(int, first);
-        QFETCH(QStringList, shown);
         Session session;
         Form1 &form = session.form;
         fill(form);
@@ -179,7 +177,7 @@ private slots:
         QStringList seen;
         if (!form.Text1()->isHidden())
             seen << form.status_text() << form.status_background().name();
-        QCOMPARE(seen + session.boxes(), shown);
+        QTEST(seen + session.boxes(), "shown");
     }
 
     void open_agrees_with_the_model_data()
@@ -192,6 +190,7 @@ private slots:
             QTest::newRow(name) << record << boxes;
         };
         row("own output on DATA-B", "IN1=B3.B OUT1=B3.B", "CHANNEL: IN1=B3.B OUT1=--.B");
+        row("own output on the other loop", "IN1=B3.B OUT1=B3", "");
         // One run, no early stop, IN-1's box first; then IN-6's, refused by a lower slot's output.
         row("IN-1 own, IN-6 other", "IN1=A1 OUT1=A1 IN6=F6 OUT6=A2 IN10=C1 OUT10=F6",
             "CHANNEL: IN1=A1 OUT1=-- IN6=F6; DUPLICATE: IN1=A1 OUT1=-- IN6=F6");
