@@ -17,19 +17,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace
-{
-// What the window takes from a line it accepts: "file|port|reply wait", the port as COM n or the
-// device it was resolved to.
-QString taken(const WindowOptions &line)
-{
-    const std::optional<PortArgument> &port = line.port();
-    const QString port_text = !port ? QString() : port->com_number ? port->label : port->device;
-    return QStringList{line.file_name(), port_text, QString::number(line.reply_wait().count())}
-        .join(u'|');
-}
-} // namespace
-
 class TestCommandLine : public QObject
 {
     Q_OBJECT
@@ -48,7 +35,8 @@ private slots:
     void options_for_the_window_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("outcome"); // taken() from a line read, else the error
+        // What the window takes from a line it reads, "file|port|reply wait", else the error.
+        QTest::addColumn<QString>("outcome");
         const auto row = [](const char *name, const QString &line, const QString &outcome) {
             QTest::newRow(name) << line.split(u' ', Qt::SkipEmptyParts) << outcome;
         };
@@ -78,7 +66,12 @@ private slots:
         WindowOptions line;
         const bool accepted =
             line.read(QStringList{QStringLiteral("converter-config")} + arguments);
-        QTEST(accepted ? taken(line) : line.error_text(), "outcome");
+        // The port as COM n or the device it was resolved to.
+        const std::optional<PortArgument> &port = line.port();
+        const QString port_text = !port ? QString() : port->com_number ? port->label : port->device;
+        const QString taken =
+            u"%1|%2|%3"_s.arg(line.file_name(), port_text).arg(line.reply_wait().count());
+        QTEST(accepted ? taken : line.error_text(), "outcome");
     }
 
     // Started with a file, the window shows it as OPEN CONFIGURATION FILE would (the model's open,
