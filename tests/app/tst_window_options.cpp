@@ -1,8 +1,9 @@
-// The window program's command line: --help from the real program on a machine without a
-// display, the options the window reads once the window system has taken its own, and the window
-// started with a file.
+// The window program's command line: what it answers before the window system starts, the
+// options the window reads once the window system has taken its own, and the window started with
+// a file.
 
 #include "config_record.h"
+#include "panel_check.h"
 #include "panel_notation.h"
 #include "recording_prompts.h"
 #include "whole_files.h"
@@ -10,117 +11,90 @@
 #include "window_program.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
-namespace
-{
-constexpr int FINISH_MS = 30000;
-
-// What the window takes from a line it accepts: "file|port|reply wait", the port as COM n or the
-// device it was resolved to.
-QString taken(const WindowOptions &line)
-{
-    const std::optional<PortArgument> &port = line.port();
-    const QString port_text = !port ? QString() : port->com_number ? port->label : port->device;
-    return QStringList{line.file_name(), port_text, QString::number(line.reply_wait().count())}
-        .join(u'|');
-}
-} // namespace
-
 class TestCommandLine : public QObject
 {
     Q_OBJECT
 
 private slots:
-    // The window system's options are left for later: --help answers at once, also on a machine
-    // without a display (no display and no platform chosen: a window system would abort the
-    // program). Each program's plain --help and --version: see the package test.
-    void help_without_a_display()
+    // The window system's options are left for it to take: --version and --help answer before
+    // it starts, so that they work without a display (the package test runs both from the real
+    // program without one).
+    void answers_before_the_window_system()
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            environment.remove(QString::fromLatin1(name));
-        QProcess program;
-        program.setProcessEnvironment(environment);
-        program.start(QStringLiteral(WINDOW_PROGRAM), {u"-platform"_s, u"xcb"_s, u"--help"_s});
-        QVERIFY(program.waitForFinished(FINISH_MS));
-        const QString output = QString::fromUtf8(program.readAllStandardOutput());
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
-        QVERIFY2(output.startsWith(u"Usage: "_s) && output.contains(u"--help"_s),
-                 qPrintable(output));
-        QVERIFY(program.readAllStandardError().isEmpty());
+        QCOMPARE(WindowOptions().answer_without_window(
+                     {u"converter-config"_s, u"-platform"_s, u"xcb"_s, u"--version"_s}),
+                 EXIT_SUCCESS);
     }
 
     void options_for_the_window_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QString>("outcome"); // taken() when accepted, else the error
-        const auto row = [](const char *name, const QString &line, bool accepted,
-                            const QString &outcome) {
-            QTest::newRow(name) << line.split(u' ', Qt::SkipEmptyParts) << accepted << outcome;
+        // What the window takes from a line it reads, "file|port|reply wait", else the error.
+        QTest::addColumn<QString>("outcome");
+        const auto row = [](const char *name, const QString &line, const QString &outcome) {
+            QTest::newRow(name) << line.split(u' ', Qt::SkipEmptyParts) << outcome;
         };
         const QString bad_port = u"--port %1: give a COM number from 1 to 5, a device name such "
                                  u"as ttyUSB0, a path, or tcp://HOST:PORT or rfc2217://HOST:PORT"_s;
         const QString bad_wait =
             u"--reply-wait %1: give a whole number of milliseconds from 100 to 2000"_s;
-        row("none", {}, true, u"||100"_s);
-        row("unknown option", u"--bogus"_s, false, u"Unknown option 'bogus'."_s);
-        row("a file", u"north.olc"_s, true, u"north.olc||100"_s);
-        row("two files", u"a.olc b.olc"_s, false,
+        row("none", {}, u"||100"_s);
+        row("unknown option", u"--bogus"_s, u"Unknown option 'bogus'."_s);
+        row("a file", u"north.olc"_s, u"north.olc||100"_s);
+        row("two files", u"a.olc b.olc"_s,
             u"converter-config opens one file at a time: a.olc b.olc"_s);
-        row("COM number", u"--port com3"_s, true, u"|COM3|100"_s);
-        row("device name", u"--port ttyUSB0"_s, true, u"|/dev/ttyUSB0|100"_s);
-        row("relative path", u"--port pty/e1 south.olc"_s, true,
+        row("COM number", u"--port com3"_s, u"|COM3|100"_s);
+        row("device name", u"--port ttyUSB0"_s, u"|/dev/ttyUSB0|100"_s);
+        row("relative path", u"--port pty/e1 south.olc"_s,
             u"south.olc|"_s + QDir::current().absoluteFilePath(u"pty/e1"_s) + u"|100"_s);
-        row("network port", u"--port rfc2217://[::1]:2001"_s, true, u"|rfc2217://[::1]:2001|100"_s);
-        row("COM 6", u"--port COM6"_s, false, bad_port.arg(u"COM6"_s));
-        row("longest reply wait", u"--reply-wait 2000"_s, true, u"||2000"_s);
-        row("reply wait below a tick", u"--reply-wait 99"_s, false, bad_wait.arg(u"99"_s));
-        row("reply wait not a number", u"--reply-wait 1s"_s, false, bad_wait.arg(u"1s"_s));
+        row("network port", u"--port rfc2217://[::1]:2001"_s, u"|rfc2217://[::1]:2001|100"_s);
+        row("COM 6", u"--port COM6"_s, bad_port.arg(u"COM6"_s));
+        row("longest reply wait", u"--reply-wait 2000"_s, u"||2000"_s);
+        row("reply wait below a tick", u"--reply-wait 99"_s, bad_wait.arg(u"99"_s));
+        row("reply wait not a number", u"--reply-wait 1s"_s, bad_wait.arg(u"1s"_s));
     }
     void options_for_the_window()
     {
         QFETCH(QStringList, arguments);
-        QFETCH(bool, accepted);
         QCoreApplication::setApplicationName(QStringLiteral("converter-config"));
         WindowOptions line;
-        QCOMPARE(line.read(QStringList{QStringLiteral("converter-config")} + arguments), accepted);
-        QTEST(accepted ? taken(line) : line.error_text(), "outcome");
+        const bool accepted =
+            line.read(QStringList{QStringLiteral("converter-config")} + arguments);
+        // The port as COM n or the device it was resolved to.
+        const std::optional<PortArgument> &port = line.port();
+        const QString port_text = !port ? QString() : port->com_number ? port->label : port->device;
+        const QString taken =
+            u"%1|%2|%3"_s.arg(line.file_name(), port_text).arg(line.reply_wait().count());
+        QTEST(accepted ? taken : line.error_text(), "outcome");
     }
 
-    // Started with a file, the window shows it as OPEN CONFIGURATION FILE would, with the same
-    // check after it, and its file dialogs start from that name; and it uses the port given.
+    // Started with a file, the window shows it as OPEN CONFIGURATION FILE would (the model's open,
+    // with the check after it: IN-1 names its own OUT-1, which is cleared, and a box says so), and
+    // its file dialogs start from that name; and it uses the port given.
     void opens_the_file_it_was_started_with()
     {
         QTemporaryDir dir;
         const QString file = dir.filePath(u"north.olc"_s);
-        QVERIFY(put_file(
-            file, write_config_record(record_of(u"IN1=B3.B OUT1=B3.B IN2=A1 OUT2=C3"_s)).bytes));
-        RecordingPrompts given_prompts, clicked_prompts;
-        WindowOptions given_line, plain_line;
-        QVERIFY(given_line.read({u"converter-config"_s, u"--port"_s, u"ttyUSB0"_s, file}));
-        QVERIFY(plain_line.read({u"converter-config"_s}));
-        WindowProgram given(given_prompts, given_line), clicked(clicked_prompts, plain_line);
-        given.start();
-        clicked.start();
-        clicked_prompts.file_answers = {file};
-        QTest::mouseClick(clicked.form().READ_FILE(), Qt::LeftButton);
-        QTRY_VERIFY(!given.files().running() && !clicked.files().running());
+        const ConfigRecord record = record_of(u"IN1=B3.B OUT1=B3.B IN2=A1 OUT2=C3"_s);
+        QVERIFY(put_file(file, write_config_record(record).bytes));
+        RecordingPrompts prompts;
+        WindowOptions line;
+        QVERIFY(line.read({u"converter-config"_s, u"--port"_s, u"ttyUSB0"_s, file}));
+        WindowProgram program(prompts, line);
+        program.start();
+        QTRY_VERIFY(!program.files().running());
 
-        QCOMPARE(given.form().panel(), clicked.form().panel());
-        QCOMPARE(given_prompts.messages.size(), 1); // IN-1 names its own OUT-1
-        QCOMPARE(clicked_prompts.messages.size(), 1);
-        QCOMPARE(given_prompts.messages[0].text, clicked_prompts.messages[0].text);
-        QCOMPARE(given.device().port_device(), u"/dev/ttyUSB0"_s);
-        QTest::mouseClick(given.form().READ_FILE(), Qt::LeftButton);
-        QCOMPARE(given_prompts.file_requests.value(0).file_name, file);
+        QCOMPARE(program.form().panel(), open_record(record).checked.panel);
+        QCOMPARE(prompts.messages.size(), 1);
+        QCOMPARE(program.device().port_device(), u"/dev/ttyUSB0"_s);
+        QTest::mouseClick(program.form().READ_FILE(), Qt::LeftButton);
+        QCOMPARE(prompts.file_requests.value(0).file_name, file);
     }
 };
 

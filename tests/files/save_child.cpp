@@ -19,10 +19,8 @@ int main(int argc, char *argv[])
     if (argc != 3)
         return 2;
     constexpr uid_t NOBODY = 65534;
-    for (const QByteArray &limit : QByteArray(argv[2]).split(',')) {
-        if (limit.isEmpty())
-            continue;
-        if (limit == "nobody") {
+    for (const QString &limit : QString::fromLatin1(argv[2]).split(u',', Qt::SkipEmptyParts)) {
+        if (limit == QLatin1StringView("nobody")) {
             if (geteuid() == 0 && (setgid(NOBODY) != 0 || setuid(NOBODY) != 0))
                 return 3;
             continue;

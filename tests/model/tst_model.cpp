@@ -17,59 +17,42 @@ private slots:
     void decode_data()
     {
         QTest::addColumn<int>("code");
-        QTest::addColumn<int>("module"); // input module list position
-        QTest::addColumn<int>("channel");
-        QTest::newRow("A/1 is a point, not nothing") << 0 << 1 << 0;
-        QTest::newRow("A/10") << 9 << 1 << 9;
-        QTest::newRow("B/1") << 10 << 2 << 0;
-        QTest::newRow("P/10") << 159 << 16 << 9;
-        QTest::newRow("not assigned") << 160 << 0 << -1;
-        QTest::newRow("above 160") << 255 << 0 << -1;
-        QTest::newRow("-1 leaves the channel empty") << -1 << 1 << -1;
-        QTest::newRow("-5 matches no channel") << -5 << 1 << -5;
+        QTest::addColumn<QList<int>>("point"); // input module and channel list positions
+        QTest::newRow("A/1 is a point, not nothing") << 0 << QList<int>{1, 0};
+        QTest::newRow("A/10") << 9 << QList<int>{1, 9};
+        QTest::newRow("B/1") << 10 << QList<int>{2, 0};
+        QTest::newRow("P/10") << 159 << QList<int>{16, 9};
+        QTest::newRow("not assigned") << 160 << QList<int>{0, -1};
+        QTest::newRow("above 160") << 255 << QList<int>{0, -1};
+        QTest::newRow("-1 leaves the channel empty") << -1 << QList<int>{1, -1};
+        QTest::newRow("-5 matches no channel") << -5 << QList<int>{1, -5};
     }
     void decode()
     {
         QFETCH(int, code);
         const DecodedPoint point = decode_point_code(qint16(code));
-        QTEST(int(point.module), "module");
-        QTEST(int(point.channel), "channel");
+        QTEST((QList<int>{point.module, point.channel}), "point");
     }
 
+    // Slot k is bit k - 1 of the low byte; slots 9 and 10 are bits 0 and 1 of the high byte.
     void loop_bytes_data()
     {
-        QTest::addColumn<QList<int>>("pressed_inputs");
-        QTest::addColumn<QList<int>>("pressed_outputs");
-        QTest::addColumn<QList<int>>("bytes");
-        const auto row = [](const char *name, const QList<int> &inputs, const QList<int> &outputs,
-                            const QList<int> &bytes) {
-            QTest::newRow(name) << inputs << outputs << bytes;
-        };
-        const QList<int> all{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-        row("all released", {}, {}, {0, 0, 0, 0});
-        row("all pressed", all, all, {255, 3, 255, 3});
-        row("IN-1, IN-3, IN-8", {1, 3, 8}, {}, {133, 0, 0, 0});
-        row("IN-10 alone", {10}, {}, {0, 2, 0, 0});
-        row("OUT-9 and OUT-10", {}, {9, 10}, {0, 0, 0, 3});
+        QTest::addColumn<QList<int>>("pressed"); // the slots of one side on DATA-B
+        QTest::addColumn<QList<int>>("bytes");   // low, high
+        QTest::newRow("all") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10} << QList<int>{255, 3};
+        QTest::newRow("1, 3 and 8") << QList<int>{1, 3, 8} << QList<int>{133, 0};
+        QTest::newRow("10 alone") << QList<int>{10} << QList<int>{0, 2};
     }
     void loop_bytes()
     {
-        QFETCH(QList<int>, pressed_inputs);
-        QFETCH(QList<int>, pressed_outputs);
-        QFETCH(QList<int>, bytes);
-        LoopFlags inputs{};
-        LoopFlags outputs{};
-        for (int k : pressed_inputs)
-            inputs[std::size_t(k - 1)] = true;
-        for (int k : pressed_outputs)
-            outputs[std::size_t(k - 1)] = true;
-        const auto [inllsb, inlmsb] = pack_loop_flags(inputs);
-        const auto [outllsb, outlmsb] = pack_loop_flags(outputs);
-        QCOMPARE((QList<int>{inllsb, inlmsb, outllsb, outlmsb}), bytes);
-        QCOMPARE(unpack_loop_flags(inllsb, inlmsb), inputs);
-        QCOMPARE(unpack_loop_flags(outllsb, outlmsb), outputs);
+        QFETCH(QList<int>, pressed);
+        LoopFlags flags{};
+        for (int k : pressed)
+            flags[std::size_t(k - 1)] = true;
+        const auto [low, high] = pack_loop_flags(flags);
+        QTEST((QList<int>{low, high}), "bytes");
         // Bits that belong to no slot are dropped, and bits above the byte too.
-        QCOMPARE(unpack_loop_flags(qint16(inllsb + 256), qint16(inlmsb | 252)), inputs);
+        QCOMPARE(unpack_loop_flags(qint16(low + 256), qint16(high | 252)), flags);
     }
 
     // What a write stores and a save writes, or the side that keeps them from it.
@@ -91,7 +74,7 @@ private slots:
         // A switched-off slot is written as not assigned, whatever its hidden lists hold.
         row("output of an N/A slot", "OUT6=D4", "", "");
         row("inputs before outputs", "IN2=B1 OUT2=-- IN5=C- OUT5=A1",
-            "IN5 channel; IN2 output both", "");
+            "IN5 channel; OUT2 module channel", "");
     }
     void gathering()
     {
@@ -101,10 +84,9 @@ private slots:
         const Panel p = panel_of(panel);
         QStringList found;
         for (const IncompleteSide &side : incomplete_sides(p))
-            found << (side.output ? u"IN%1 output "_s : u"IN%1 "_s).arg(side.slot) +
-                         (side.module_missing && side.channel_missing ? u"both"_s
-                          : side.module_missing                       ? u"module"_s
-                                                                      : u"channel"_s);
+            found << (side.output ? u"OUT%1"_s : u"IN%1"_s).arg(side.slot) +
+                         (side.module_missing ? u" module"_s : u""_s) +
+                         (side.channel_missing ? u" channel"_s : u""_s);
         QCOMPARE(found.join(u"; "_s), incomplete);
         const auto written = image_to_write(p);
         QCOMPARE(written.has_value(), incomplete.isEmpty());

@@ -37,12 +37,9 @@ Token side_token(const QString &text)
 
 qint16 position_of(ListKind kind, const QString &text)
 {
-    if (text == u"-"_s)
-        return NO_SELECTION;
-    const auto items = list_items(kind);
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (QString::fromLatin1(items[i].text) == text)
-            return qint16(i);
+    for (qint16 position = NO_SELECTION; position < qint16(list_items(kind).size()); ++position)
+        if (item_text(kind, position) == text)
+            return position;
     qFatal("no item %s", qPrintable(text));
 }
 

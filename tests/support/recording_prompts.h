@@ -12,8 +12,7 @@ class RecordingPrompts : public Prompts
 {
 public:
     struct Message {
-        QString title;
-        QString text;
+        QString title, text;
     };
     struct FileRequest {
         bool save = false;

@@ -8,8 +8,4 @@
 // the token changes from the last one asked of that control: a choice the check refused stays
 // refused.
 void edit(Form1 &form, const QString &notation);
-// The sides named in `names` as the window shows them.
-inline QString shown(const Form1 &form, const QString &names)
-{
-    return sides_of(form.panel(), names);
-}
+// What the window shows of some sides is sides_of(form.panel(), names).
