@@ -82,7 +82,8 @@ private slots:
         // An acknowledgement counts when its fifth character comes before the reply wait ends:
         // of the sixth and last "A", and of the first store.
         const FaultOptions sixth{.answer_attention_from = 6};
-        const QByteArray five_ticks = QByteArray(5, Tick), stored = bytes({Honest, Tick}).repeated(2);
+        const QByteArray five_ticks = QByteArray(5, Tick);
+        const QByteArray stored = bytes({Honest, Tick}).repeated(2);
         row("last handshake acknowledged just in time",
             {write + five_ticks + bytes({Prefix, 3, Prefix, 0}), sixth, Success, Ok, -1, 24});
         row("last handshake acknowledged just too late",
