@@ -76,7 +76,6 @@ private slots:
         row("three characters", {read, reply(20, "057"), BadData, Corrupted, 20, 20});
         row("point code 161", {read, reply(0, "1610V"), BadData, OutOfRange, 0, 0});
         row("loop byte 256", {read, reply(20, "2560V"), BadData, OutOfRange, 20, 20});
-        row("write", {write, {}, Success, Ok, -1, 24});
         row("identity 160", {read, {.identity = 160}, WrongModule, Ok, 63, 0, 160});
         row("identity 161", {read, {.identity = 161}, WrongModule, OutOfRange, 63, 0, 161});
         // An acknowledgement counts when its fifth character comes before the reply wait ends:
