@@ -10,6 +10,8 @@ namespace device
 inline const QString LINE_LOST = QStringLiteral("the line has gone away");
 inline const QString NOT_OPEN = QStringLiteral("the port is not open");
 inline const QString IN_USE = QStringLiteral("in use by another program");
+// The same, when the lock file of the port names its holder: %1 the program, %2 its process id.
+inline const QString IN_USE_BY = QStringLiteral("in use by another program (%1, process %2)");
 
 inline const QString NOT_A_NETWORK_PORT =
     QStringLiteral("%1 is not a network port: write tcp://HOST:PORT or rfc2217://HOST:PORT");

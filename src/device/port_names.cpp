@@ -7,6 +7,7 @@
 namespace
 {
 const QString DEVICE_FOLDER = QStringLiteral("/dev");
+constexpr QChar PATH_SEPARATOR = u'/';
 const QString NAMED_PORT = QStringLiteral("COM%1");
 const QString BUILT_IN_PORT = QStringLiteral("ttyS%1");
 const QString TCP_SCHEME = QStringLiteral("tcp://");
@@ -25,6 +26,13 @@ QString platform_port_name(qint16 port_number)
 QString device_file(const QString &name)
 {
     return QDir(DEVICE_FOLDER).filePath(name);
+}
+
+QString real_device(const QString &name)
+{
+    const QString path = name.contains(PATH_SEPARATOR) ? name : device_file(name);
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? name : canonical;
 }
 
 QString port_name_in(const QString &device_folder, qint16 port_number)

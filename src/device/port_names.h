@@ -13,6 +13,10 @@ QString platform_port_name(qint16 port_number);
 // A device named without a folder (ttyUSB0) where the platform keeps devices: /dev/ttyUSB0.
 QString device_file(const QString &name);
 
+// The device a serial port's name reaches in the end: links followed, a relative path taken from
+// the current folder, a name without a folder under /dev. The name as given when nothing is there.
+QString real_device(const QString &name);
+
 // The Linux naming within `device_folder` (normally /dev).
 QString port_name_in(const QString &device_folder, qint16 port_number);
 

@@ -1,5 +1,6 @@
 #pragma once
-// SerialLink on a QSerialPort: the real line, with the traffic log.
+// SerialLink on a QSerialPort: the real line, with the traffic log. The device is ours alone while
+// it is open, whatever name reached it.
 
 #include "serial_link.h"
 
@@ -27,6 +28,11 @@ public:
     QString device() const { return m_device; }
 
 private:
+    // Locks the device itself; false when another program holds it.
+    bool lock_device(const QString &real_device);
+    void unlock_device();
+    // Records why the port cannot be opened; always false.
+    bool refuse(const QString &reason, PortFault fault);
     void read_arrived();
     void on_error(QSerialPort::SerialPortError error);
 
@@ -38,4 +44,6 @@ private:
     QString m_error;
     PortFault m_fault = PortFault::None;
     bool m_lost = false;
+    // Our own descriptor on the device, holding its exclusive lock while the port is open.
+    int m_lock = -1;
 };

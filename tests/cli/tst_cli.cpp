@@ -6,6 +6,7 @@
 #include "cli_worker.h"
 #include "config_record.h"
 #include "configuration_texts.h"
+#include "link_texts.h"
 #include "module_server.h"
 #include "panel_notation.h"
 #include "ser2net_server.h"
@@ -24,6 +25,7 @@
 #include <fcntl.h>
 #include <map>
 #include <memory>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -233,6 +235,7 @@ private slots:
     void native_name();
     void program_data();
     void program();
+    void two_programs();
 };
 
 // check -------------------------------------------------------------------------------------------
@@ -879,6 +882,39 @@ void TestCli::program()
     const QString log = QString::fromUtf8(file.readAll());
     for (const auto &module : bench.modules)
         QVERIFY2(log.contains(u" %1 closed\n"_s.arg(module->port_name())), qPrintable(log));
+}
+
+// Two real programs on one module: a write through a link, and a read through its target while
+// the write runs, which is refused before it sends anything and names the holder. Then another
+// tool's exclusive lock on the device (as serial terminals take it) refuses a run through the link.
+void TestCli::two_programs()
+{
+    Bench bench;
+    emulator::ModuleServer &module = bench.add();
+    QVERIFY(put_file(FILE_NAME, record(NORTH)));
+    QProcess first, second;
+    first.start(QStringLiteral(CLI_PROGRAM), {u"write"_s, FILE_NAME, u"--port"_s, u"pty/e1"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(module.core().exchanges() > 0, RUN_TIMEOUT_MS);
+    const qint64 holder = first.processId();
+    second.start(QStringLiteral(CLI_PROGRAM), {u"read"_s, u"--port"_s, module.port_name()});
+    QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, RUN_TIMEOUT_MS);
+    QCOMPARE(second.exitCode(), 1);
+    const QString in_use = u"%1: the port cannot be opened: %2\n"_s;
+    QCOMPARE(QString::fromUtf8(second.readAllStandardOutput()),
+             in_use.arg(module.port_name(), device::IN_USE_BY.arg(u"converter-cli"_s).arg(holder)));
+    QTRY_COMPARE_WITH_TIMEOUT(first.state(), QProcess::NotRunning, RUN_TIMEOUT_MS);
+    QCOMPARE(first.exitCode(), 0);
+    // One handshake, the identity, and each byte stored and read back: the write alone.
+    constexpr int ONE_WRITE = 2 + 2 * BYTES;
+    QCOMPARE(module.core().exchanges(), ONE_WRITE);
+    QCOMPARE(bench.memory(1), bytes_of(NORTH));
+
+    const int tool = ::open(qPrintable(module.port_name()), O_RDWR | O_NOCTTY);
+    const auto release = qScopeGuard([&] { ::close(tool); });
+    QCOMPARE(::flock(tool, LOCK_EX | LOCK_NB), 0);
+    QCOMPARE(run({u"read"_s, u"--port"_s, u"pty/e1"_s}).out,
+             in_use.arg(u"pty/e1"_s, device::IN_USE));
+    QCOMPARE(module.core().exchanges(), ONE_WRITE);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

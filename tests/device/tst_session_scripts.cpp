@@ -69,13 +69,30 @@ private slots:
         using enum Status;
         // clang-format off
         // The highest value of a point code and of a loop byte, and four characters, which are a
-        // value though the wait for them ends at the tick; three are not.
-        row("read", {read, {.raw_replies = {{0, "1600V"}, {20, "1610V"}, {5, "0570"}}}, Success,
+        // value though the wait for them ends at the tick; three are not. One above either
+        // highest value is refused, and so is an identity one above a point code's.
+        row("read", {read, {.raw_replies = {{0, "1600V"}, {20, "2550V"}, {5, "0570"}}}, Success,
                      Ok, -1, 24});
         row("three characters", {read, reply(20, "057"), BadData, Corrupted, 20, 20});
-        row("write", {write, {}, Success, Ok, -1, 24});
-        row("identity 300",
-            {read, {.read_values = {{63, 300}}}, WrongModule, OutOfRange, 63, 0, 300});
+        row("point code 161", {read, reply(0, "1610V"), BadData, OutOfRange, 0, 0});
+        row("loop byte 256", {read, reply(20, "2560V"), BadData, OutOfRange, 20, 20});
+        row("identity 160", {read, {.identity = 160}, WrongModule, Ok, 63, 0, 160});
+        row("identity 161", {read, {.identity = 161}, WrongModule, OutOfRange, 63, 0, 161});
+        // An acknowledgement counts when its fifth character comes before the reply wait ends:
+        // of the sixth and last "A", and of the first store.
+        const FaultOptions sixth{.answer_attention_from = 6};
+        const QByteArray five_ticks = QByteArray(5, Tick);
+        const QByteArray stored = bytes({Honest, Tick}).repeated(2);
+        row("last handshake acknowledged just in time",
+            {write + five_ticks + bytes({Prefix, 3, Prefix, 0}), sixth, Success, Ok, -1, 24});
+        row("last handshake acknowledged just too late",
+            {write + five_ticks + bytes({Prefix, 3, Tick, Prefix, 0}), sixth, NoAnswer, Ok, -1, 0,
+             none});
+        row("store acknowledged just in time",
+            {write + stored + bytes({Prefix, 3, Prefix, 0}), {}, Success, Ok, -1, 24});
+        row("store acknowledged just too late",
+            {write + stored + bytes({Prefix, 3, Tick, Prefix, 0}), {}, BadData, NotAcknowledged, 0,
+             0});
         // A reply without a number is corrupted, not 0: not a late acknowledgement taken for
         // identity 0, nor a store of 0 (seed 182) verified by garbage.
         row("identity read as D000D", {read, reply(63, "D000D"), BadData, NoNumber, 63, 0, none});

@@ -159,7 +159,9 @@ ScriptRun run_session_script(QByteArrayView bytes, const emulator::FaultOptions 
             break;
         }
         case Garbage: {
-            const qsizetype n = std::min<qsizetype>(next() % GARBAGE_MAX + 1, bytes.size() - at);
+            // The length byte is read before what is left is measured.
+            const qsizetype wanted = next() % GARBAGE_MAX + 1;
+            const qsizetype n = std::min(wanted, bytes.size() - at);
             link.deliver(bytes.sliced(at, n).toByteArray());
             at += n;
             break;
