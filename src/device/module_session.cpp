@@ -165,7 +165,7 @@ void ModuleSession::begin_reply_wait()
     m_wait = Wait::Reply;
     m_timer.start(m_reply_wait);
     if (m_link.available() >= REPLY_LENGTH)
-        reply_wait_over(false);
+        reply_wait_over();
 }
 
 void ModuleSession::pace_then(Phase next)
@@ -181,13 +181,13 @@ void ModuleSession::pace_then(Phase next)
 void ModuleSession::on_received()
 {
     if (m_wait == Wait::Reply && m_link.available() >= REPLY_LENGTH)
-        reply_wait_over(false);
+        reply_wait_over();
 }
 
 void ModuleSession::on_expired()
 {
     if (m_wait == Wait::Reply) {
-        reply_wait_over(true);
+        reply_wait_over();
     } else if (m_wait == Wait::Pace) {
         m_wait = Wait::None;
         pace_over();
@@ -202,13 +202,13 @@ void ModuleSession::on_lost(const QString &reason)
     fail(SessionOutcome::PortFailure, ExchangeStatus::Ok, reason);
 }
 
-void ModuleSession::reply_wait_over(bool by_tick)
+void ModuleSession::reply_wait_over()
 {
     m_wait = Wait::None;
     m_timer.stop();
     switch (m_phase) {
     case Phase::Attention:
-        attention_answered(by_tick);
+        attention_answered();
         break;
     case Phase::Identity:
         identity_answered();
@@ -255,7 +255,7 @@ void ModuleSession::pace_over()
 
 // Judging the replies ---------------------------------------------------------------------------
 
-void ModuleSession::attention_answered(bool by_tick)
+void ModuleSession::attention_answered()
 {
     ++m_attempt;
     if (m_link.available() < REPLY_LENGTH && m_attempt <= m_attention_sends) {
@@ -263,9 +263,9 @@ void ModuleSession::attention_answered(bool by_tick)
         return;
     }
     m_received = m_link.take();
-    // An acknowledgement that came only with the last tick is too late.
-    if (!is_acknowledgement(m_received) || by_tick) {
-        m_result.late = by_tick && is_acknowledgement(m_received);
+    // The wait ends as soon as five characters are in, so an acknowledgement whose fifth came
+    // only after the tick was never taken.
+    if (!is_acknowledgement(m_received)) {
         fail(SessionOutcome::NoAnswer);
         return;
     }

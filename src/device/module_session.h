@@ -73,9 +73,9 @@ private:
     void on_received();
     void on_expired();
     void on_lost(const QString &reason);
-    void reply_wait_over(bool by_tick);
+    void reply_wait_over();
     void pace_over();
-    void attention_answered(bool by_tick);
+    void attention_answered();
     void identity_answered();
     void cell_answered();
     void store_answered();

@@ -75,8 +75,7 @@ struct SessionResult {
     ModuleImage image;
     int done = 0;
     // The reply taken answered the frame before (an acknowledgement where a value was due, a
-    // value where an acknowledgement was, the handshake's acknowledgement after its wait): the
-    // module answers later than the reply wait.
+    // value where an acknowledgement was): the module answers later than the reply wait.
     bool late = false;
 
     bool succeeded() const { return outcome == SessionOutcome::Success; }

@@ -10,8 +10,6 @@ namespace
 {
 
 const QString NO_ANSWER = QStringLiteral("no answer from the module");
-const QString LATE_ANSWER =
-    QStringLiteral("the module answered \"A\" only after the reply wait (%1)");
 const QString LATE_REPLY = QStringLiteral("the reply answers the frame before: the module answers "
                                           "later than the reply wait");
 const QString LATE_HINT = QStringLiteral("%1; a longer --reply-wait may help");
@@ -64,8 +62,7 @@ QString failure_text(const SessionResult &result, const ModuleImage &written)
         return {};
     case SessionOutcome::NoAnswer:
         // Something came, but not the exact acknowledgement (a line end after it, say).
-        text = result.late ? LATE_ANSWER.arg(frame_text(result.received))
-               : result.received.isEmpty()
+        text = result.received.isEmpty()
                    ? NO_ANSWER
                    : NOT_EXACT_ANSWER.arg(frame_text(result.received),
                                           QString::fromLatin1(ACKNOWLEDGEMENT));

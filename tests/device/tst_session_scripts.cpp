@@ -29,6 +29,7 @@ struct Row {
     int address = -1; // the exchange that failed
     int done = 0;
     std::optional<qint16> identity = device::IDENTITY_CODE;
+    bool late = false; // the reply taken answered the frame before
 };
 
 QByteArray bytes(std::initializer_list<int> values)
@@ -95,7 +96,11 @@ private slots:
              0});
         // A reply without a number is corrupted, not 0: not a late acknowledgement taken for
         // identity 0, nor a store of 0 (seed 182) verified by garbage.
-        row("identity read as D000D", {read, reply(63, "D000D"), BadData, NoNumber, 63, 0, none});
+        row("identity read as D000D", {read, reply(63, "D000D"), BadData, NoNumber, 63, 0, none,
+                                       true});
+        // Nothing at all came for the identity: no answer, not bad data.
+        row("identity read answered by nothing", {read, reply(63, ""), NoAnswer, Corrupted, 63, 0,
+                                                  none});
         row("store of 0 read back as XXXXV",
             {bytes({0, 182}), reply(2, "XXXXV"), BadData, NoNumber, 2, 2});
         row("negative", {read, reply(0, "-010V"), BadData, OutOfRange, 0, 0});
@@ -135,6 +140,7 @@ private slots:
         QCOMPARE(run.result->address, r.address);
         QCOMPARE(run.result->done, r.done);
         QCOMPARE(run.result->identity, r.identity);
+        QCOMPARE(run.result->late, r.late);
         const SessionStep step = r.address == device::IDENTITY_ADDRESS ? SessionStep::Identity
                                  : r.address >= 0 || r.outcome == Outcome::Success
                                      ? SessionStep::Configuration
