@@ -16,14 +16,11 @@ const QString KEY_STARTED = QStringLiteral("started");
 const QString KEY_BYTES = QStringLiteral("bytes");
 const QString KEY_PASSED = QStringLiteral("passed");
 const QString KEY_FAILED = QStringLiteral("failed");
-const QString KEY_LOG_ERROR = QStringLiteral("log_error");
 const QString KEY_PORTS = QStringLiteral("ports");
 const QString KEY_RECENT = QStringLiteral("recent");
 const QString KEY_STATE = QStringLiteral("state");
 const QString KEY_DONE = QStringLiteral("done");
 const QString KEY_LAST = QStringLiteral("last");
-const QString KEY_LOGGED = QStringLiteral("logged");
-const QString EVENT_BACK = QStringLiteral("back");
 const QString TILE_WAITING = QStringLiteral("waiting");
 const QString TILE_COMPARING = QStringLiteral("comparing");
 const QString TILE_PROGRAMMING = QStringLiteral("programming");
@@ -78,7 +75,7 @@ void BoardState::apply(const StationEvent &event)
     case Kind::Programmed: {
         state.tile = event.record->passed ? Tile::Pass : Tile::Fail;
         QJsonObject record = record_json(*event.record);
-        record.insert(KEY_LOGGED, event.log.ok());
+        record.insert(log_key::LOGGED, event.log.ok());
         state.last = record;
         m_recent.prepend(record);
         if (m_recent.size() > RECENT_RECORDS)
@@ -90,8 +87,8 @@ void BoardState::apply(const StationEvent &event)
         state.tile = event.kind == Kind::Back ? Tile::Back : Tile::Waiting;
         // A module taken away leaves its result on the tile until the next one is found.
         if (event.kind == Kind::Back)
-            state.last =
-                QJsonObject{{log_key::EVENT, EVENT_BACK}, {log_key::TIME, iso_time(event.time)}};
+            state.last = QJsonObject{{log_key::EVENT, log_key::BACK_EVENT},
+                                     {log_key::TIME, iso_time(event.time)}};
         break;
     case Kind::Port:
         state.fault = event.fault;
@@ -163,7 +160,7 @@ QJsonObject BoardState::document() const
         {KEY_BYTES, CONFIGURATION_BYTES},
         {KEY_PASSED, total.passed},
         {KEY_FAILED, total.failed},
-        {KEY_LOG_ERROR, m_log_error ? QJsonValue(*m_log_error) : QJsonValue(QJsonValue::Null)},
+        {log_key::LOG_ERROR, m_log_error ? QJsonValue(*m_log_error) : QJsonValue(QJsonValue::Null)},
         {KEY_PORTS, ports},
         {KEY_RECENT, recent}};
 }

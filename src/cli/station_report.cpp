@@ -34,14 +34,8 @@ const QString LOG_REPLACED =
     QStringLiteral("--log %1: another file took the log's path; the records go on in it");
 const QString LOG_LINE_FAILED =
     QStringLiteral("--log %1: a line could not be written (%2); no new module is taken");
-const QString EVENT_FOUND = QStringLiteral("found");
-const QString EVENT_PROGRAMMED = QStringLiteral("programmed");
-const QString EVENT_BACK = QStringLiteral("back");
-const QString EVENT_REMOVED = QStringLiteral("removed");
 const QString EVENT_SUMMARY = QStringLiteral("summary");
 const QString KEY_COMPARING = QStringLiteral("comparing");
-const QString KEY_LOGGED = QStringLiteral("logged");
-const QString KEY_LOG_ERROR = QStringLiteral("log_error");
 } // namespace
 
 StationReport::StationReport(const Station &station, const QString &file, const QString &log,
@@ -95,9 +89,9 @@ void StationReport::show(const StationEvent &event)
     case Kind::Programmed: {
         m_progress.remove(event.port);
         QJsonObject record = record_json(*event.record);
-        record.insert(KEY_LOGGED, event.log.ok());
+        record.insert(log_key::LOGGED, event.log.ok());
         if (!event.log.ok())
-            record.insert(KEY_LOG_ERROR, event.log.reason);
+            record.insert(log_key::LOG_ERROR, event.log.reason);
         json(record, event);
         // A bell on a terminal calls the person at the bench to a failed module.
         const bool bell = !event.record->passed && m_options.terminal && !m_options.json;
@@ -175,10 +169,10 @@ void StationReport::json(QJsonObject object, const StationEvent &event)
         return;
     using Kind = StationEvent::Kind;
     if (event.kind != Kind::Port) {
-        const QString name = event.kind == Kind::Found        ? EVENT_FOUND
-                             : event.kind == Kind::Programmed ? EVENT_PROGRAMMED
-                             : event.kind == Kind::Back       ? EVENT_BACK
-                                                              : EVENT_REMOVED;
+        const QString name = event.kind == Kind::Found        ? log_key::FOUND_EVENT
+                             : event.kind == Kind::Programmed ? log_key::PROGRAMMED_EVENT
+                             : event.kind == Kind::Back       ? log_key::BACK_EVENT
+                                                              : log_key::REMOVED_EVENT;
         object.insert(log_key::EVENT, name);
         object.insert(log_key::TIME, iso_time(event.time));
         object.insert(log_key::PORT, port_name(event.port));

@@ -68,4 +68,12 @@ inline const QString REASON = QStringLiteral("reason");
 inline const QString PASS = QStringLiteral("pass");
 inline const QString FAIL = QStringLiteral("fail");
 inline const QString PORT_EVENT = QStringLiteral("port");
+// How the station's events are named where they are shown as JSON (the command line's events,
+// the board), and what they add to a record.
+inline const QString FOUND_EVENT = QStringLiteral("found");
+inline const QString PROGRAMMED_EVENT = QStringLiteral("programmed");
+inline const QString BACK_EVENT = QStringLiteral("back");
+inline const QString REMOVED_EVENT = QStringLiteral("removed");
+inline const QString LOGGED = QStringLiteral("logged");
+inline const QString LOG_ERROR = QStringLiteral("log_error");
 } // namespace log_key
