@@ -18,7 +18,11 @@ public:
           QObject *parent = nullptr);
 
     // False when the address cannot be taken (in use, not this machine's): see server().
-    bool listen(const BoardAddress &address) { return m_server.listen(address); }
+    bool listen(const BoardAddress &address)
+    {
+        m_routes.set_loopback(address.loopback());
+        return m_server.listen(address);
+    }
     const BoardServer &server() const { return m_server; }
 
 private:

@@ -1,6 +1,7 @@
 #include "board_routes.h"
 
 #include <QFile>
+#include <QHostAddress>
 
 namespace
 {
@@ -27,6 +28,8 @@ constexpr QByteArrayView NOT_FOUND = "404 Not Found";
 constexpr QByteArrayView NOT_ALLOWED = "405 Method Not Allowed";
 constexpr QByteArrayView TOO_LARGE = "431 Request Header Fields Too Large";
 constexpr QByteArrayView BUSY = "503 Service Unavailable";
+constexpr QByteArrayView MISDIRECTED = "421 Misdirected Request";
+constexpr QByteArrayView LOCALHOST = "localhost";
 constexpr QByteArrayView NO_VERSION = "505 HTTP Version Not Supported";
 
 // The page runs its own script and style and asks only its own server; nothing else loads, and
@@ -80,6 +83,21 @@ QByteArray bytes(const Response &response, bool head_only, bool close)
     return text;
 }
 
+// Whether a Host header ("127.0.0.1:8088", "[::1]:8088", "localhost") names this machine's
+// loopback; no header at all is a hand-typed HTTP/1.0 request, never a browser's.
+bool names_loopback(const QByteArray &host)
+{
+    if (host.isEmpty())
+        return true;
+    const qsizetype bracket = host.indexOf(']');
+    const QByteArray name =
+        host.startsWith('[')
+            ? host.mid(1, bracket - 1)
+            : host.left(host.lastIndexOf(':') < 0 ? host.size() : host.lastIndexOf(':'));
+    return name.compare(LOCALHOST, Qt::CaseInsensitive) == 0 ||
+           QHostAddress(QString::fromLatin1(name)).isLoopback();
+}
+
 // A refusal's body says the status in words, for whoever types the request by hand.
 Response refusal(QByteArrayView status, const QByteArray &extra = {})
 {
@@ -105,6 +123,8 @@ BoardRoutes::Answer BoardRoutes::answer(const HttpRequest &request) const
     const bool close = !request.keep_alive || request.has_body;
     if (request.method != GET && !head_only)
         return {bytes(refusal(NOT_ALLOWED, ALLOW.toByteArray()), false, true), true};
+    if (m_loopback && !names_loopback(request.host))
+        return {bytes(refusal(MISDIRECTED), false, true), true};
     // The target exactly as sent: nothing is decoded or resolved, so "..", "%2e" and "//"
     // name nothing here.
     const QByteArrayView path = request.target;

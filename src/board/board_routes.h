@@ -19,6 +19,10 @@ public:
     explicit BoardRoutes(const BoardState &state);
 
     Answer answer(const HttpRequest &request) const;
+    // Listening on a loopback address, only a page this machine names by a loopback address or
+    // "localhost" is answered: another site's page that reached here under a name of its own
+    // (DNS rebinding) is refused.
+    void set_loopback(bool loopback) { m_loopback = loopback; }
     // A head longer than the board reads, and a connection beyond the limit: both then closed.
     static QByteArray too_large();
     static QByteArray busy();
@@ -26,4 +30,5 @@ public:
 private:
     const BoardState &m_state;
     QByteArray m_page, m_style, m_script;
+    bool m_loopback = true;
 };

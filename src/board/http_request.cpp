@@ -17,6 +17,7 @@ constexpr QByteArrayView KEEP_ALIVE = "keep-alive";
 constexpr QByteArrayView CONTENT_LENGTH = "content-length";
 constexpr QByteArrayView TRANSFER_ENCODING = "transfer-encoding";
 constexpr QByteArrayView IF_NONE_MATCH = "if-none-match";
+constexpr QByteArrayView HOST = "host";
 constexpr QByteArrayView NO_BODY = "0";
 constexpr QByteArrayView HTTP_PREFIX = "HTTP/";
 constexpr QByteArrayView SEPARATORS = "()<>@,;:\\\"/[]?={}";
@@ -94,6 +95,8 @@ HttpRequest parse_request_head(QByteArrayView head)
             request.has_body = true;
         else if (name == IF_NONE_MATCH)
             request.if_none_match = value;
+        else if (name == HOST)
+            request.host = value;
     }
     return request;
 }

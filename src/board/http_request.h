@@ -17,6 +17,7 @@ struct HttpRequest {
     bool keep_alive = false;
     bool has_body = false; // a body follows the head, which this server never reads
     QByteArray if_none_match;
+    QByteArray host; // the Host header, empty when there is none
 };
 
 // Where the head at the start of `buffer` ends (just after its empty line); -1 while it has not.

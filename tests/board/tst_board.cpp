@@ -64,7 +64,8 @@ QByteArray exchange(quint16 port, const QByteArray &request)
 
 QByteArray get(const QByteArray &path, const QByteArray &headers = {})
 {
-    return "GET " + path + " HTTP/1.1\r\nHost: board\r\n" + headers + "Connection: close\r\n\r\n";
+    return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + headers +
+           "Connection: close\r\n\r\n";
 }
 
 struct Ran {
@@ -172,6 +173,12 @@ void TestBoard::routes_data()
                              "/./board.js", "/status.json?x=1", "/status.json/", "/index.html",
                              "/%62oard.js", "/board.js#", "http://board/status.json", "*"})
         row(path, get(path), {"HTTP/1.1 404 Not Found"}, {"ETag", "\"ports\"", "function"});
+    // On a loopback address, a page of another site that reached here under its own name (DNS
+    // rebinding) is refused; this machine's names are answered.
+    for (const char *host : {"localhost:1", "[::1]:1", "127.0.0.2"})
+        row(host, get("/status.json", "Host: " + QByteArray(host) + "\r\n"), {"HTTP/1.1 200 OK"});
+    row("another site's name", get("/status.json", "Host: board.example.com:8088\r\n"),
+        {"HTTP/1.1 421 Misdirected Request"}, {"\"ports\""});
     row("no request line", "\r\n\r\n", {"HTTP/1.1 400 Bad Request"});
     row("a header without a name", "GET / HTTP/1.1\r\n: x\r\n\r\n", {"HTTP/1.1 400 Bad Request"});
     row("HTTP/2", "GET / HTTP/2.0\r\n\r\n", {"HTTP/1.1 505 HTTP Version Not Supported"});
