@@ -161,7 +161,7 @@ private:
     }
     void ask(const QByteArray &path)
     {
-        QByteArray request = "GET " + path + " HTTP/1.1\r\nHost: bench\r\n";
+        QByteArray request = "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n";
         if (!m_tag.isEmpty() && path == "/status.json")
             request += "If-None-Match: " + m_tag + "\r\n";
         m_socket.write(request + "\r\n");
@@ -214,7 +214,7 @@ private:
     {
         m_socket.connectToHost(QHostAddress::LocalHost, port);
         for (int i = 0; i < STALLED_REQUESTS; ++i)
-            m_socket.write("GET / HTTP/1.1\r\nHost: bench\r\n\r\n");
+            m_socket.write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     }
 
     QTcpSocket m_socket;
