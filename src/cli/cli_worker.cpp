@@ -22,6 +22,48 @@ using namespace cli;
 namespace
 {
 
+constexpr int EXIT_OK = 0;
+constexpr int EXIT_PROBLEM = 1; // a file or a module is not as it should be
+constexpr int EXIT_USAGE =
+    2; // a command line, a file, a folder or an output the command cannot use
+constexpr int EXIT_INTERRUPTED = 130; // Ctrl-C, SIGTERM or SIGHUP, as shells report a SIGINT
+const QString STANDARD_INPUT = QStringLiteral("-"); // as a FILE
+const QString OUTPUT_EXISTS = QStringLiteral("%1: the file exists; give --force to replace it");
+const QString OUTPUT_NOT_A_FILE =
+    QStringLiteral("%1: %2, not a file to save into; nothing was read");
+const QString OUTPUT_UNUSABLE = QStringLiteral("%1: cannot be saved: %2; nothing was read");
+const QString OUTPUT_FAILED =
+    QStringLiteral("standard output failed (%1); what it could not take follows here");
+const QString TRACE_FAILED = QStringLiteral("--trace %1");
+const QString TRACE_NOT_WRITTEN =
+    QStringLiteral("the traffic log %1 stopped taking lines (%2); what came after is not in it");
+const QString LOG_FAILED = QStringLiteral("--log %1: %2");
+const QString NO_READER = QStringLiteral("a named pipe that no program is reading");
+const QString LOG_IS_FORBIDDEN = QStringLiteral("that is %1, which the log must not be");
+const QString LOG_IS_DEVICE =
+    QStringLiteral("a device (a terminal, a serial port or a disk), not a file to log into");
+const QString LOG_NOT_A_FILE = QStringLiteral("neither a file nor a named pipe");
+const QString LOG_STOPPED =
+    QStringLiteral("--log %1: a module's line could not be written; the station stopped");
+const QString FILE_NOT_FOUND = QStringLiteral("no such file");
+const QString FILE_ACCESS_DENIED = QStringLiteral("cannot be opened for reading");
+const QString FILE_IS_FOLDER = QStringLiteral("a folder, not a file");
+const QString FOLDER_KIND = QStringLiteral("a folder");
+const QString PIPE_KIND = QStringLiteral("a named pipe");
+const QString DEVICE_KIND = QStringLiteral("a device");
+const QString SOCKET_KIND = QStringLiteral("a socket");
+const QString OTHER_KIND = QStringLiteral("a special file");
+const QString FILE_READ_ERROR = QStringLiteral("reading it failed");
+const QString FILE_NOT_REGULAR =
+    QStringLiteral("not a regular file (a pipe, a device or a socket): not opened");
+const QString FILE_TIMED_OUT = QStringLiteral("reading it did not end in time");
+const QString SAVE_NOT_WRITTEN = QStringLiteral("%1: not saved: %2");
+const QString SAVE_DAMAGED = QStringLiteral("%1: written, but it does not read back the same: %2");
+// summary.
+constexpr int SUMMARY_FAILURES = 20; // the failures listed unless --all
+const QString INPUT_TOO_LARGE =
+    QStringLiteral("larger than 4 MiB, more than standard input takes: name the log instead");
+
 const QString BOARD_OPEN = QStringLiteral(
     "warning: the board on %1 has no password and shows file names and ports to whoever can "
     "reach it");

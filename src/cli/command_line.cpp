@@ -11,6 +11,132 @@ using namespace cli;
 namespace
 {
 
+const QString CHECK = QStringLiteral("check");
+const QString SHOW = QStringLiteral("show");
+const QString WRITE = QStringLiteral("write");
+const QString READ = QStringLiteral("read");
+const QString VERIFY = QStringLiteral("verify");
+const QString PROBE = QStringLiteral("probe");
+const QString PORTS = QStringLiteral("ports");
+const QString STATION = QStringLiteral("station");
+const QString SUMMARY = QStringLiteral("summary");
+const QString OPTION_PORT = QStringLiteral("port");
+const QString OPTION_NAME = QStringLiteral("name");
+const QString OPTION_OUTPUT = QStringLiteral("output");
+const QString OPTION_OUTPUT_SHORT = QStringLiteral("o");
+const QString OPTION_FORCE = QStringLiteral("force");
+const QString OPTION_JSON = QStringLiteral("json");
+const QString OPTION_TRACE = QStringLiteral("trace");
+const QString OPTION_LOG = QStringLiteral("log");
+const QString OPTION_REPLY_WAIT = QStringLiteral("reply-wait");
+const QString OPTION_QUIET = QStringLiteral("quiet");
+const QString OPTION_VERIFY_FIRST = QStringLiteral("verify-first");
+const QString OPTION_SINCE = QStringLiteral("since");
+const QString OPTION_ALL = QStringLiteral("all");
+const QString OPTION_BOARD = QStringLiteral("board");
+const QString OPTION_HELP = QStringLiteral("help");
+const QString OPTION_HELP_SHORT = QStringLiteral("h");
+const QString OPTION_VERSION = QStringLiteral("version");
+const QString JSON_ARGUMENT = QStringLiteral("--json");
+const QString END_OF_OPTIONS = QStringLiteral("--");
+const QString LONG_OPTION = QStringLiteral("--");
+const QString SHORT_OPTION = QStringLiteral("-");
+constexpr QChar OPTION_VALUE = u'=';
+const QString DESCRIPTION = QStringLiteral(
+    "Checks, shows, writes, reads and verifies data converter configurations (.olc files)\n"
+    "and modules, with the same rules and conversions as the configuration window.\n"
+    "\n"
+    "Commands:\n"
+    "  check FILE...                       report damaged files, rule breaks, incomplete slots\n"
+    "  show FILE                           the panel name and the ten slots as a table\n"
+    "  write FILE --port P [--port P...]   program every module at once, each read back\n"
+    "  read --port P --name PANEL -o FILE  read a module and save what the window would save\n"
+    "  read --port P                       read a module and show it as show shows a file\n"
+    "  verify FILE --port P [--port P...]  list what each module holds differently\n"
+    "  probe --port P [--port P...]        which ports have a module (handshake and identity)\n"
+    "  ports                               this machine's serial ports and COM 1 to 5\n"
+    "  station FILE --port P [--port P...] --log LOG\n"
+    "                                      program each module plugged into a port, one after\n"
+    "                                      another, and log each one; Ctrl-C ends\n"
+    "  summary LOG... [--since TIME]       what the bench's logs add up to\n"
+    "\n"
+    "FILE - is standard input. P is a COM number (1 to 5, or COM1 to COM5), a device name\n"
+    "under /dev (ttyUSB0), a path with a / in it, from the current folder when relative, or a\n"
+    "network port: tcp://HOST:PORT (raw) or rfc2217://HOST:PORT (telnet serial port control).\n"
+    "Exit codes: 0 all well, 1 a problem in a file or a module, 2 a usage, file or output\n"
+    "error, 130 interrupted (Ctrl-C, SIGTERM, SIGHUP; station ends with 0 or 1).");
+const QString COMMAND_ARGUMENT = QStringLiteral("command");
+const QString COMMAND_ARGUMENT_HELP =
+    QStringLiteral("check, show, write, read, verify, probe, ports, station or summary.");
+const QString COMMAND_SYNTAX = QStringLiteral("COMMAND [FILE...]");
+const QString PORT_HELP = QStringLiteral(
+    "A module's port: COM number, device name, path or network port. Repeat for several.");
+const QString NAME_HELP =
+    QStringLiteral("read: the panel name (at most 12 characters); needed with -o.");
+const QString OUTPUT_HELP =
+    QStringLiteral("read: the file to save; without it the configuration is shown.");
+const QString FORCE_HELP = QStringLiteral("read: replace an existing file.");
+const QString JSON_HELP = QStringLiteral("One JSON document on standard output.");
+const QString TRACE_HELP =
+    QStringLiteral("Log the line traffic to FILE (\"-\" for standard error).");
+const QString LOG_HELP = QStringLiteral(
+    "write, station: append one JSON line per programmed module to FILE (needed by station).");
+const QString REPLY_WAIT_HELP = QStringLiteral(
+    "Wait up to MS milliseconds for each reply (100 to 2000, default 100): a slow adapter or "
+    "network path.");
+const QString QUIET_HELP = QStringLiteral("No progress lines: only the results.");
+const QString SINCE_HELP = QStringLiteral(
+    "summary: only modules done at TIME or later (2026-12-07, 2026-12-07T14:00, with an offset "
+    "or in local time).");
+const QString ALL_HELP = QStringLiteral("summary: list every failure, not only the last 20.");
+const QString TIME_VALUE = QStringLiteral("TIME");
+const QString BAD_SINCE =
+    QStringLiteral("--since %1: give a date or a time as 2026-12-07 or 2026-12-07T14:00");
+const QString VERIFY_FIRST_HELP = QStringLiteral(
+    "station: read each module found first; one that already holds FILE is not written.");
+const QString HELP_HELP = QStringLiteral("Show this help.");
+const QString VERSION_HELP = QStringLiteral("Show the version.");
+const QString PORT_VALUE = QStringLiteral("P");
+const QString NAME_VALUE = QStringLiteral("PANEL");
+const QString MS_VALUE = QStringLiteral("MS");
+const QString FILE_VALUE = QStringLiteral("FILE");
+const QString USAGE_START = QStringLiteral("Usage: ");
+const QString USAGE_OPTIONS = QStringLiteral(" [options]");
+const QString VERSION_LINE = QStringLiteral("%1 %2");
+// Usage errors; each is printed after "converter-cli: ".
+const QString NO_COMMAND = QStringLiteral("no command given (try --help)");
+const QString UNKNOWN_COMMAND = QStringLiteral("unknown command \"%1\" (try --help)");
+const QString UNKNOWN_OPTION = QStringLiteral("unknown option \"%1\" (try --help)");
+const QString NEEDS_FILES = QStringLiteral("%1: name at least one file");
+const QString NEEDS_ONE_FILE = QStringLiteral("%1: name exactly one file");
+const QString TAKES_NO_FILE = QStringLiteral("%1: takes no file argument (\"%2\"); use -o");
+const QString TAKES_NO_FILES = QStringLiteral("%1: takes no file argument (\"%2\")");
+const QString NEEDS_LOG = QStringLiteral("%1: name the log with --log FILE");
+const QString BAD_REPLY_WAIT =
+    QStringLiteral("--reply-wait %1: give the milliseconds to wait for a reply, from %2 to %3");
+const QString BAD_NETWORK_PORT =
+    QStringLiteral("--port %1: a network port is tcp://HOST:PORT or rfc2217://HOST:PORT");
+const QString NEEDS_PORT = QStringLiteral("%1: name a port with --port");
+const QString NEEDS_ONE_PORT = QStringLiteral("%1: name exactly one port");
+const QString NEEDS_NAME = QStringLiteral("%1: -o saves a panel name: give it with --name");
+const QString OPTION_NOT_FOR = QStringLiteral("%1: --%2 is not an option of this command");
+const QString GIVEN_TWICE = QStringLiteral("--%1 is given twice; give it once");
+const QString EMPTY_FILE_NAME = QStringLiteral("--%1: the file name is empty");
+const QString BAD_PORT = QStringLiteral(
+    "--port %1: give a COM number from 1 to 5, a device name such as ttyUSB0, or a path");
+const QString SAME_PORT = QStringLiteral("--port %1 and --port %2 are the same port (%3)");
+const QString NAME_TOO_LONG =
+    QStringLiteral("--name \"%1\": %2 characters; the panel name box takes at most %3");
+const QString NAME_UNTYPABLE =
+    QStringLiteral("--name: the control character %1 cannot be typed into the panel name box");
+const QString CODE_POINT = QStringLiteral("U+%1");
+constexpr int CODE_POINT_DIGITS = 4;
+const QString NAME_UNWRITABLE = QStringLiteral("--name \"%1\": %2");
+const QString NAME_DOUBLE_QUOTE =
+    QStringLiteral("a configuration file cannot hold a double quote (\") in the panel name");
+const QString NAME_NOT_IN_CODE_PAGE =
+    QStringLiteral("a configuration file cannot hold the character %1 in the panel name");
+
 const QString BOARD_HELP =
     QStringLiteral("station: serve a live board of the bench over HTTP on PORT of 127.0.0.1, or "
                    "on ADDR (IPv6 in brackets).");
@@ -164,9 +290,8 @@ QString option_as_typed(const QStringList &arguments, const QString &name)
 // parser would keep the last, or save to nowhere.
 std::optional<QString> misused_value(const QCommandLineParser &parser)
 {
-    for (const QString &option :
-         {OPTION_NAME, OPTION_OUTPUT, OPTION_TRACE, OPTION_LOG, OPTION_REPLY_WAIT, OPTION_SINCE,
-          OPTION_BOARD}) {
+    for (const QString &option : {OPTION_NAME, OPTION_OUTPUT, OPTION_TRACE, OPTION_LOG,
+                                  OPTION_REPLY_WAIT, OPTION_SINCE, OPTION_BOARD}) {
         const QStringList values = parser.values(option);
         if (values.size() > 1)
             return GIVEN_TWICE.arg(option);

@@ -10,6 +10,11 @@ using namespace cli;
 namespace
 {
 
+// Points, loops and the table of `show`.
+const QString DATA_A = QStringLiteral("DATA-A");
+const QString DATA_B = QStringLiteral("DATA-B");
+const QString POINT_CODE = QStringLiteral("%1/%2"); // "B/3"
+
 const QString DAMAGED_SHORT = QStringLiteral("the file ends before its 46th field");
 const QString DAMAGED_TOO_LARGE = QStringLiteral("larger than %1 MiB: not a configuration file");
 constexpr qint64 MIB = 1024 * 1024;

@@ -11,6 +11,16 @@ using namespace cli;
 namespace
 {
 
+const QString PROGRESS_LINE = QStringLiteral("%1  %2  %3");
+const QString PROGRESS_OPENING = QStringLiteral("opening");
+const QString PROGRESS_HANDSHAKE = QStringLiteral("handshake");
+const QString PROGRESS_IDENTITY = QStringLiteral("identity");
+const QString PROGRESS_BYTES = QStringLiteral("%1/%2");
+const QString PROGRESS_DONE = QStringLiteral("%1/%2 done");
+const QString PROGRESS_FAILED = QStringLiteral("%1/%2 failed");
+const QString PROGRESS_INTERRUPTED = QStringLiteral("%1/%2 interrupted");
+const QString CURSOR_UP = QStringLiteral("\x1b[%1A");
+
 // Plain lines report the configuration bytes in steps of this many.
 constexpr int PLAIN_BYTES_STEP = 6;
 constexpr int NOT_PRINTED = -1;

@@ -10,6 +10,15 @@ using namespace cli;
 namespace
 {
 
+const QString PANEL_LINE = QStringLiteral("PANEL NAME: %1");
+const QString TABLE_INPUT = QStringLiteral("INPUT");
+const QString TABLE_OUTPUT = QStringLiteral("OUTPUT");
+const QString TABLE_MODULE = QStringLiteral("MODULE");
+const QString TABLE_CHANNEL = QStringLiteral("CHANNEL");
+const QString TABLE_LOOP = QStringLiteral("LOOP");
+const QString TABLE_DESIGNATION = QStringLiteral("DESIGNATION");
+const QString COLUMN_GAP = QStringLiteral("  ");
+
 void add_side(QStringList &row, const QString &name, const PanelSlot &slot, bool output)
 {
     row << name;

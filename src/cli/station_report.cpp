@@ -10,6 +10,8 @@ using namespace cli;
 
 namespace
 {
+
+constexpr QChar BELL = u'\a';
 const QString WAITING = QStringLiteral("programming %1 on %2; plug in the modules, Ctrl-C ends");
 const QString FOUND = QStringLiteral("%1: module found, programming");
 const QString FOUND_COMPARING = QStringLiteral("%1: module found, comparing it with %2");

@@ -11,6 +11,52 @@ using namespace cli;
 namespace
 {
 
+const QString FILE_SOUND = QStringLiteral("%1: sound");
+const QString FILE_PROBLEM = QStringLiteral("%1: %2: %3");
+const QString REFUSED = QStringLiteral("%1: refused, nothing was written to any module");
+const QString CANNOT_VERIFY =
+    QStringLiteral("%1: cannot be compared with a module, the window could not write it");
+const QString RESULT_LINE = QStringLiteral("%1: %2");
+const QString READ_DONE = QStringLiteral("read %1 bytes");
+const QString SAVED = QStringLiteral("read %1 bytes, saved %2");
+const QString IDENTICAL = QStringLiteral("holds what %1 says");
+const QString DIFFERENT = QStringLiteral("differs from %1:");
+const QString DIFFERENCE_LINE = QStringLiteral("  %1");
+const QString INTERRUPTED_SUMMARY = QStringLiteral("interrupted; ports closed");
+const QString INTERRUPTED_PARTLY =
+    QStringLiteral("interrupted; ports closed; may be partly programmed: %1");
+const QString FAILED_SUMMARY = QStringLiteral("%1 of %2 modules failed");
+// probe and ports.
+const QString RESOLVES_TO = QStringLiteral(" -> ");
+const QString MODULE_FOUND = QStringLiteral("a data converter module (identity %1)");
+const QString NO_SERIAL_PORTS = QStringLiteral("no serial ports found");
+const QString PORTS_DEVICE = QStringLiteral("DEVICE");
+const QString PORTS_DESCRIPTION = QStringLiteral("DESCRIPTION");
+const QString PORTS_MANUFACTURER = QStringLiteral("MANUFACTURER");
+const QString PORTS_USB_ID = QStringLiteral("USB ID");
+const QString PORTS_SERIAL = QStringLiteral("SERIAL NUMBER");
+const QString PORTS_COM = QStringLiteral("COM");
+const QString PORTS_EXISTS = QStringLiteral("EXISTS");
+const QString USB_ID = QStringLiteral("%1:%2");
+const QString YES = QStringLiteral("yes");
+const QString NO = QStringLiteral("no");
+const QString SUMMARY_NOTHING = QStringLiteral("in all: no module");
+const QString SUMMARY_ALL = QStringLiteral("in all: %1 passed, %2 failed, from %3 to %4");
+const QString SUMMARY_TIME = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+const QString SUMMARY_FAILURES_ALL = QStringLiteral("failures:");
+const QString SUMMARY_FAILURES_LAST =
+    QStringLiteral("failures, the last %1 of %2 (--all for every one):");
+const QString SUMMARY_LINE = QStringLiteral("%1 line %2");
+const QString SUMMARY_BAD_LINES = QStringLiteral("not a record (%1): %2");
+const QString PORTS_PORT = QStringLiteral("PORT");
+const QString PORTS_FILE = QStringLiteral("FILE");
+const QString PORTS_SHA256 = QStringLiteral("SHA-256");
+const QString PORTS_PASSED = QStringLiteral("PASSED");
+const QString PORTS_FAILED = QStringLiteral("FAILED");
+constexpr int SHA256_SHOWN = 12; // hex digits of a file's SHA-256 in a table
+const QString STATION_TALLY = QStringLiteral("%1: %2 passed, %3 failed");
+const QString STATION_TOTAL = QStringLiteral("all ports: %1 passed, %2 failed");
+
 class Lines
 {
 public:
