@@ -10,6 +10,8 @@
 // script, then asks for /status.json every 250 ms with the tag of the last answer, as Chromium
 // does for the page's fetch. A stalled reader sends request after request and reads nothing.
 
+#include "bench_support.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -33,6 +35,8 @@
 #include <memory>
 #include <unistd.h>
 #include <vector>
+
+using namespace bench;
 
 namespace
 {
@@ -66,15 +70,6 @@ const QStringList CHROMIUM_FLAGS{QStringLiteral("--headless"),
 constexpr int CHROMIUM_IN = 3;
 constexpr int CHROMIUM_OUT = 4;
 
-// IN-1 B/3 on DATA-B to OUT-1 C/2, IN-2 A/1 to OUT-2 C/3.
-const QByteArray RECORD =
-    "\"00-00574-000\",\"BENCH\",\"DESIGNATION\",12,\"DESIGNATION\",0,\"DESIGNATION\",160,"
-    "\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,"
-    "\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",21,"
-    "\"DESIGNATION\",22,\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,"
-    "\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,"
-    "\"DESIGNATION\",160,1,0,0,0\r\n";
-
 // Records each tile's turn to PASS, by port, with the browser's clock.
 const QString WATCH_TILES = QStringLiteral(R"(
 window.benchPasses = [];
@@ -91,47 +86,6 @@ new MutationObserver(look).observe(document.getElementById('tiles'),
   {subtree: true, childList: true, attributes: true, characterData: true});
 look();
 )");
-
-// The resident memory of a process, in KiB.
-qint64 resident_kib(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return 0;
-}
-
-// utime + stime of a process, in seconds.
-double cpu_seconds(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    constexpr int UTIME = 14 - 3, STIME = 15 - 3;
-    return static_cast<double>(fields.value(UTIME).toLongLong() +
-                               fields.value(STIME).toLongLong()) /
-           static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
-
-// Runs the event loop until `done` holds; false after the timeout.
-bool wait_for(const std::function<bool()> &done, int timeout_ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeout_ms)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(TURN_MS, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 qint64 epoch_ms(const QJsonValue &time)
 {
@@ -256,7 +210,7 @@ public:
                         target = info[QStringLiteral("targetId")].toString();
                 return !target.isEmpty();
             },
-            EVENT_TIMEOUT_MS);
+            EVENT_TIMEOUT_MS, TURN_MS);
         m_session = call(QStringLiteral("Target.attachToTarget"),
                          {{QStringLiteral("targetId"), target}, {QStringLiteral("flatten"), true}})
                         .value(QStringLiteral("sessionId"))
@@ -292,7 +246,7 @@ private:
         const int id = send(method, params, session);
         if (id < 0)
             return {};
-        wait_for([&] { return m_answers.count(id) > 0; }, EVENT_TIMEOUT_MS);
+        wait_for([&] { return m_answers.count(id) > 0; }, EVENT_TIMEOUT_MS, TURN_MS);
         const QJsonObject answer = m_answers[id];
         m_answers.erase(id);
         return answer;
@@ -399,15 +353,16 @@ public:
             if (!module->waitForReadyRead(EMULATOR_START_MS))
                 return false;
         }
-        if (!wait_for([&] { return m_programmed.size() >= done + PORTS; }, EVENT_TIMEOUT_MS))
+        if (!wait_for([&] { return m_programmed.size() >= done + PORTS; }, EVENT_TIMEOUT_MS,
+                      TURN_MS))
             return false;
-        wait_for([] { return false; }, hold_ms);
+        wait_for([] { return false; }, hold_ms, TURN_MS);
         for (auto &module : m_modules) {
             module->terminate();
             module->waitForFinished();
             module.reset();
         }
-        return wait_for([&] { return m_removed >= removed + PORTS; }, EVENT_TIMEOUT_MS);
+        return wait_for([&] { return m_removed >= removed + PORTS; }, EVENT_TIMEOUT_MS, TURN_MS);
     }
 
     // Milliseconds from "found" to "programmed", each module since the index given.
@@ -473,7 +428,7 @@ bool run_round(Bench &bench, Case &c, quint16 board, int hold_ms = 0)
         browsers.push_back(std::make_unique<Poller>(board));
     for (int i = 0; i < c.stalled; ++i)
         browsers.push_back(std::make_unique<Stalled>(board));
-    wait_for([] { return false; }, SETTLE_MS);
+    wait_for([] { return false; }, SETTLE_MS, TURN_MS);
     const std::size_t from = bench.modules();
     const double cpu = cpu_seconds(bench.pid());
     QElapsedTimer wall;
@@ -543,7 +498,7 @@ int main(int argc, char *argv[])
                 return chromium.evaluate(
                            QStringLiteral("document.querySelectorAll('.tile').length")) == PORTS;
             },
-            EVENT_TIMEOUT_MS)) {
+            EVENT_TIMEOUT_MS, TURN_MS)) {
         std::printf("Chromium did not show the board\n");
         bench.stop_station();
         return 1;

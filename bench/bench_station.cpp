@@ -6,6 +6,8 @@
 // hundred (or as many as the argument says), and the time from plugging a module in to its
 // PASS line.
 
+#include "bench_support.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,6 +23,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace bench;
+
 namespace
 {
 
@@ -30,57 +34,6 @@ constexpr int WAIT_MEASURE_MS = 20000;
 constexpr int EMULATOR_START_MS = 5000;
 constexpr int EVENT_TIMEOUT_MS = 60000;
 constexpr int SETTLE_MS = 2000;
-constexpr int TURN_MS = 10;
-
-// IN-1 B/3 on DATA-B to OUT-1 C/2, IN-2 A/1 to OUT-2 C/3.
-const QByteArray RECORD =
-    "\"00-00574-000\",\"BENCH\",\"DESIGNATION\",12,\"DESIGNATION\",0,\"DESIGNATION\",160,"
-    "\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,"
-    "\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",21,"
-    "\"DESIGNATION\",22,\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,"
-    "\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,\"DESIGNATION\",160,"
-    "\"DESIGNATION\",160,1,0,0,0\r\n";
-
-// utime + stime of a process, in seconds.
-double cpu_seconds(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    // Fields after the command's closing parenthesis: state is the 3rd field, utime the 14th.
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    constexpr int UTIME = 14 - 3, STIME = 15 - 3;
-    return static_cast<double>(fields.value(UTIME).toLongLong() +
-                               fields.value(STIME).toLongLong()) /
-           static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
-
-qint64 resident_kib(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return 0;
-}
-
-// Runs the event loop until `done` holds; false after the timeout.
-bool wait_for(const std::function<bool()> &done, int timeout_ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeout_ms)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(TURN_MS, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 class Bench
 {
