@@ -1,8 +1,7 @@
 // The module session on real lines: a pseudo-terminal with the emulated module on the far end,
 // and the same line through the real ser2net on 127.0.0.1, raw and with serial port control;
 // and each way a network port ends a run, in the words the person at the program reads, also
-// against peers that flood, refuse or hang up (a name server that never answers: see
-// bench/bench_silent_name_server.cpp).
+// against peers that flood, refuse or hang up, and a name server that never answers.
 
 #include "any_port_link.h"
 #include "link_texts.h"
@@ -12,12 +11,19 @@
 #include "session_words.h"
 #include "tick_timer.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 using namespace device;
 using namespace std::chrono_literals;
@@ -150,6 +156,41 @@ struct Bench {
     }
 };
 
+// A name server on 127.0.0.1 of a network of the test's own that never answers: the system's
+// resolver waits for it a minute.
+constexpr char SILENT_NAME_SERVER[] = "CONVERTER_TEST_SILENT_NAME_SERVER";
+const QByteArray SILENT_RESOLVER = "nameserver 127.0.0.1\noptions timeout:30 attempts:2\n";
+constexpr quint16 NAME_SERVER_PORT = 53;
+const QString UNRESOLVABLE = u"tcp://module-7.plant:2000"_s;
+// The run gives up after 5 s; a process that lives three times as long waits for the resolver.
+constexpr int CHILD_LIMIT_MS = 15000;
+
+// In a network of its own the loopback starts down.
+bool loopback_up()
+{
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ifreq request{};
+    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+    bool up = ::ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+    request.ifr_flags = short(request.ifr_flags | IFF_UP);
+    up = up && ::ioctl(fd, SIOCSIFFLAGS, &request) == 0;
+    ::close(fd);
+    return up;
+}
+
+SessionResult probe(const QString &name, bool stop)
+{
+    AnyPortLink link;
+    TickTimer timer;
+    ModuleSession session(link, timer);
+    QSignalSpy finished(&session, &ModuleSession::finished);
+    session.probe(name, false);
+    if (stop)
+        session.abort();
+    if (finished.isEmpty() && !finished.wait(RUN_TIMEOUT_MS))
+        qFatal("the run does not end");
+    return finished.first().first().value<SessionResult>();
+}
 } // namespace
 Q_DECLARE_METATYPE(Row)
 
@@ -284,6 +325,60 @@ private slots:
         const int stored = r.read ? 0 : r.done;
         QCOMPARE(held.mid(0, stored), IMAGE.mid(0, stored));
         QCOMPARE(held.mid(stored + 1), BEFORE.mid(stored + 1));
+    }
+
+    void lookup_in_silence_data()
+    {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("at the limit") << false;
+        QTest::newRow("stopped") << true;
+    }
+
+    // A name that the name server never answers ends the run at the connect limit or when it
+    // is stopped, and the process with it: in a network and a mount namespace of its own, where
+    // the resolver asks a silent name server. The test runs itself there.
+    void lookup_in_silence()
+    {
+        QFETCH(bool, stop);
+        if (qEnvironmentVariableIsSet(SILENT_NAME_SERVER)) {
+            QVERIFY(loopback_up());
+            // Open until the process ends, so that the resolver never hears that nobody answers.
+            const int name_server = ::socket(AF_INET, SOCK_DGRAM, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(NAME_SERVER_PORT);
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            QVERIFY(::bind(name_server, reinterpret_cast<sockaddr *>(&address), sizeof address) ==
+                    0);
+            const SessionResult result = probe(UNRESOLVABLE, stop);
+            QCOMPARE(result.outcome, stop ? Outcome::Aborted : Outcome::PortFailure);
+            if (!stop)
+                QCOMPARE(result.reason, NAME_NOT_RESOLVED_IN_TIME.arg(u"module-7.plant"_s)
+                                            .arg(CONNECT_TIME_LIMIT.count() / 1000));
+            return;
+        }
+        QTemporaryDir folder;
+        QFile resolver(folder.filePath(u"resolv.conf"_s));
+        QVERIFY(resolver.open(QIODevice::WriteOnly) && resolver.write(SILENT_RESOLVER) > 0);
+        resolver.close();
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(SILENT_NAME_SERVER), u"1"_s);
+        child.setProcessEnvironment(environment);
+        child.start(u"unshare"_s,
+                    {u"-rmn"_s, u"sh"_s, u"-c"_s,
+                     u"mount --bind \"$0\" /etc/resolv.conf || exit 77; exec \"$@\""_s,
+                     resolver.fileName(), QCoreApplication::applicationFilePath(),
+                     u"lookup_in_silence:"_s + QString::fromUtf8(QTest::currentDataTag())});
+        QVERIFY(child.waitForStarted());
+        const bool ended = child.waitForFinished(CHILD_LIMIT_MS);
+        if (!ended)
+            child.kill();
+        const QByteArray output = child.readAll();
+        if (ended && (child.exitCode() == 77 || output.startsWith("unshare:")))
+            QSKIP("no network and mount namespace of our own here");
+        QVERIFY2(ended, "the process waits for the name server");
+        QVERIFY2(child.exitCode() == 0, output.constData());
     }
 };
 
