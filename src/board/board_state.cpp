@@ -30,12 +30,6 @@ const QString TILE_BACK = QStringLiteral("back");
 const QString TILE_TROUBLE = QStringLiteral("trouble");
 const QString TAG = QStringLiteral("\"%1-%2\"");
 
-// Trouble worth showing as the port's last event: a missing device is only waited for.
-bool shown_fault(PortFault fault)
-{
-    return fault != PortFault::None && fault != PortFault::Missing;
-}
-
 QJsonValue or_null(const QString &text)
 {
     return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
@@ -94,8 +88,8 @@ void BoardState::apply(const StationEvent &event)
         state.fault = event.fault;
         state.reason = event.reason;
         // A missing device is only waited for, as an empty port is.
-        state.tile = shown_fault(event.fault) ? Tile::Trouble : Tile::Waiting;
-        if (shown_fault(event.fault))
+        state.tile = is_trouble(event.fault) ? Tile::Trouble : Tile::Waiting;
+        if (is_trouble(event.fault))
             state.last = port_event_json(event.time, argument, event.fault, event.reason);
         break;
     case Kind::Log:

@@ -112,12 +112,6 @@ QString kind_words(FileKind kind)
     return OTHER_KIND;
 }
 
-// What a link leads to in the end; empty when the name is no link.
-QString link_target(const QString &device)
-{
-    const QFileInfo info(device);
-    return info.isSymLink() ? info.canonicalFilePath() : QString();
-}
 
 QString log_problem_text(const LogStatus &status)
 {

@@ -124,15 +124,13 @@ void StationReport::show(const StationEvent &event)
     }
 }
 
-QString StationReport::port_line(const StationEvent &event)
+QString StationReport::port_line(const StationEvent &event) const
 {
     const QString name = port_name(event.port);
-    const PortFault before = m_faults.value(event.port, PortFault::None);
-    m_faults.insert(event.port, event.fault);
     switch (event.fault) {
     case PortFault::None:
         // After a missing device, the module found next says it all.
-        return before == PortFault::Missing ? QString() : OPENS_AGAIN.arg(name);
+        return is_trouble(event.before) ? OPENS_AGAIN.arg(name) : QString();
     case PortFault::Missing:
         return NO_DEVICE.arg(name);
     case PortFault::InUse:

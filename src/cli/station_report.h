@@ -39,7 +39,7 @@ private:
     void notice(const QString &text);
     void json(QJsonObject object, const StationEvent &event);
     QString result_line(const StationEvent &event) const;
-    QString port_line(const StationEvent &event);
+    QString port_line(const StationEvent &event) const;
     void draw_progress();
     void clear_progress();
 
@@ -49,7 +49,6 @@ private:
     std::function<void(const QString &)> m_print;
     QTextStream &m_out;
     QTextStream &m_err;
-    QHash<int, int> m_progress;     // port index -> bytes done, while a module is worked on
-    QHash<int, PortFault> m_faults; // the trouble each port showed last
+    QHash<int, int> m_progress; // port index -> bytes done, while a module is worked on
     bool m_drawn = false;
 };

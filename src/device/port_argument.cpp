@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <future>
 #include <memory>
-#include <netdb.h>
 #include <thread>
 
 namespace
@@ -37,16 +36,10 @@ QSet<QString> host_addresses(const QString &host, std::chrono::milliseconds limi
         return {literal.toString()};
     auto found = std::make_shared<std::promise<QSet<QString>>>();
     std::future<QSet<QString>> lookup = found->get_future();
-    std::thread([found, name = host.toUtf8()] {
+    std::thread([found, host] {
         QSet<QString> addresses;
-        addrinfo hints{};
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo *list = nullptr;
-        if (::getaddrinfo(name.constData(), nullptr, &hints, &list) == 0) {
-            for (const addrinfo *entry = list; entry; entry = entry->ai_next)
-                addresses.insert(QHostAddress(entry->ai_addr).toString());
-            ::freeaddrinfo(list);
-        }
+        for (const QHostAddress &address : look_up_host(host).addresses)
+            addresses.insert(address.toString());
         found->set_value(addresses);
     }).detach();
     if (lookup.wait_for(limit) == std::future_status::ready)

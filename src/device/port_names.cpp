@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
+#include <netdb.h>
+#include <sys/socket.h>
 
 namespace
 {
@@ -26,6 +28,28 @@ QString platform_port_name(qint16 port_number)
 QString device_file(const QString &name)
 {
     return QDir(DEVICE_FOLDER).filePath(name);
+}
+
+QString link_target(const QString &device)
+{
+    const QFileInfo info(device);
+    return info.isSymLink() ? info.canonicalFilePath() : QString();
+}
+
+HostLookup look_up_host(const QString &host)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *found = nullptr;
+    HostLookup lookup;
+    lookup.status = ::getaddrinfo(QUrl::toAce(host).constData(), nullptr, &hints, &found);
+    for (const addrinfo *entry = lookup.status == 0 ? found : nullptr; entry;
+         entry = entry->ai_next)
+        lookup.addresses.append(QHostAddress(entry->ai_addr));
+    if (found)
+        ::freeaddrinfo(found);
+    return lookup;
 }
 
 QString real_device(const QString &name)

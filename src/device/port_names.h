@@ -1,6 +1,8 @@
 #pragma once
 // Port numbers to device names: the one place that knows the platform's naming.
 
+#include <QHostAddress>
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 #include <functional>
@@ -12,6 +14,18 @@ QString platform_port_name(qint16 port_number);
 
 // A device named without a folder (ttyUSB0) where the platform keeps devices: /dev/ttyUSB0.
 QString device_file(const QString &name);
+
+// What a link leads to in the end; empty when the name is no link.
+QString link_target(const QString &device);
+
+// What the system's resolver says of a host name: its status (0, or an EAI_ code) and the
+// addresses. It blocks for as long as the resolver takes, which cannot be cut short: call it on
+// a thread that nobody has to wait for.
+struct HostLookup {
+    int status = 0;
+    QList<QHostAddress> addresses;
+};
+HostLookup look_up_host(const QString &host);
 
 // The device a serial port's name reaches in the end: links followed, a relative path taken from
 // the current folder, a name without a folder under /dev. The name as given when nothing is there.

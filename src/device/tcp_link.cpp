@@ -223,22 +223,13 @@ void TcpLink::look_up()
 {
     m_lookup = std::make_shared<NameLookup>();
     m_lookup->link = this;
-    std::thread([lookup = m_lookup, host = QUrl::toAce(m_address.host), connection = m_connection] {
-        addrinfo hints{};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo *found = nullptr;
-        const int status = ::getaddrinfo(host.constData(), nullptr, &hints, &found);
-        QList<QHostAddress> addresses;
-        for (const addrinfo *entry = status == 0 ? found : nullptr; entry; entry = entry->ai_next)
-            addresses.append(QHostAddress(entry->ai_addr));
-        if (found)
-            ::freeaddrinfo(found);
+    std::thread([lookup = m_lookup, host = m_address.host, connection = m_connection] {
+        const HostLookup found = look_up_host(host);
         // Posted while the link is known to exist; a link destroyed later takes the event along.
         const QMutexLocker lock(&lookup->mutex);
         if (TcpLink *link = lookup->link)
             QMetaObject::invokeMethod(
-                link, [=] { link->on_resolved(connection, addresses, status); },
+                link, [=] { link->on_resolved(connection, found.addresses, found.status); },
                 Qt::QueuedConnection);
     }).detach();
 }

@@ -1,19 +1,9 @@
 #include "module_runs.h"
 
 #include "panel_loading.h"
+#include "port_names.h"
 
-#include <QFileInfo>
 #include <algorithm>
-
-namespace
-{
-// What a link leads to in the end; empty when the name is no link.
-QString link_target(const QString &device)
-{
-    const QFileInfo info(device);
-    return info.isSymLink() ? info.canonicalFilePath() : QString();
-}
-} // namespace
 
 ModuleRuns::ModuleRuns(QObject *parent) : QObject(parent) {}
 

@@ -14,12 +14,6 @@ namespace
 // A question on a held port with a module present gets one chance: a single unanswered "A"
 // means the module has gone, so that a swap cannot hide in the retries.
 constexpr int PRESENCE_SENDS = 1;
-
-// Trouble worth a line in the log: a missing device is only waited for.
-bool logged_fault(PortFault fault)
-{
-    return fault != PortFault::None && fault != PortFault::Missing;
-}
 } // namespace
 
 Station::Station(AuditLog &log, QObject *parent)
@@ -267,10 +261,11 @@ void Station::set_trouble(int index, PortFault fault, const QString &reason)
     BenchPort &port = at(index);
     if (port.fault == fault && port.reason == reason)
         return;
-    const bool log = logged_fault(fault) || logged_fault(port.fault);
+    const bool log = is_trouble(fault) || is_trouble(port.fault);
+    StationEvent trouble = make_event(StationEvent::Kind::Port, index);
+    trouble.before = port.fault;
     port.fault = fault;
     port.reason = reason;
-    StationEvent trouble = make_event(StationEvent::Kind::Port, index);
     trouble.fault = fault;
     trouble.reason = reason;
     if (log && !m_log_failed) {

@@ -39,6 +39,13 @@ struct StationSetup {
     bool verify_first = false; // every module found is read and compared before it is written
 };
 
+// A port's trouble worth showing and logging as such; a missing device is only waited for, as an
+// empty port is.
+constexpr bool is_trouble(PortFault fault)
+{
+    return fault != PortFault::None && fault != PortFault::Missing;
+}
+
 struct StationTally {
     int passed = 0;
     int failed = 0;
@@ -63,6 +70,7 @@ struct StationEvent {
     std::optional<ModuleRecord> record;
     LogStatus log;
     PortFault fault = PortFault::None;
+    PortFault before = PortFault::None; // Port: the trouble this one replaces
     QString reason;
     std::optional<LogNotice> notice;
 };
